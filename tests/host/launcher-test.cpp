@@ -1,0 +1,201 @@
+// The launcher's source run on the host against fake Win32 calls, for what
+// Wine cannot produce: an unavailable or backslash-free module path, the exact
+// arguments of the start, and the order of the calls around it.
+
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "fake-win32.h"
+
+int launcher_main(); // the launcher's main, renamed for the host build
+
+namespace {
+
+const char kBanner[] = "Quillmesh Connector starting...\n\n";
+const char kTitleCall[] = "SetConsoleTitleA Quillmesh Connector";
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+// Runs the launcher with stdout and stderr sent to files, as a redirected
+// launcher's would be, so the fake can see what was written when.
+Outcome runLauncher()
+{
+    char outPath[] = "/tmp/launcher-out-XXXXXX";
+    char errPath[] = "/tmp/launcher-err-XXXXXX";
+    int outFile = mkstemp(outPath), errFile = mkstemp(errPath);
+    fflush(stdout);
+    fflush(stderr);
+    int savedOut = dup(1), savedErr = dup(2);
+    dup2(outFile, 1);
+    dup2(errFile, 2);
+
+    int status = launcher_main();
+
+    fflush(stdout);
+    fflush(stderr);
+    dup2(savedOut, 1);
+    dup2(savedErr, 2);
+    for (int fd : {savedOut, savedErr, outFile, errFile})
+        close(fd);
+    auto slurp = [](const char* path) {
+        std::ifstream file(path, std::ios::binary);
+        std::stringstream text;
+        text << file.rdbuf();
+        unlink(path);
+        return text.str();
+    };
+    return {status, slurp(outPath), slurp(errPath)};
+}
+
+class Launcher : public testing::Test {
+  protected:
+    void SetUp() override { fake::reset(); }
+};
+
+struct EarlyFailure {
+    const char* name;
+    std::string modulePath;
+    long moduleLength; // -1: what the platform returns for this path
+    const char* message;
+};
+
+TEST_F(Launcher, EarlyFailuresLeaveTitleAloneAndPrintNoBanner)
+{
+    const std::string longPath = "C:\\" + std::string(252, 'a') + "\\x.exe"; // 261 bytes
+    const EarlyFailure cases[] = {
+        {"path unavailable", "", 0, "Could not locate this program's folder.\n"},
+        {"path truncated", longPath, -1, "Could not locate this program's folder.\n"},
+        {"length past the buffer", "C:\\a\\b.exe", 261,
+         "Could not locate this program's folder.\n"},
+        {"no backslash", "launcher.exe", -1, "Unexpected install path.\n"},
+        {"forward slashes only", "C:/Tools/launcher.exe", -1, "Unexpected install path.\n"},
+    };
+    for (const EarlyFailure& c : cases) {
+        SCOPED_TRACE(c.name);
+        fake::reset();
+        fake::script.modulePath = c.modulePath;
+        fake::script.moduleLength = c.moduleLength;
+        Outcome outcome = runLauncher();
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_EQ(outcome.err, c.message);
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_EQ(fake::seen.calls, std::vector<std::string>{"GetModuleFileNameA NULL 260"});
+    }
+}
+
+TEST_F(Launcher, StartsInterpreterWithExactlyTheDocumentedArguments)
+{
+    fake::script.modulePath = "D:\\Tools\\My Connector\\Quillmesh Connector.exe";
+    Outcome outcome = runLauncher();
+
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, kBanner);
+    EXPECT_EQ(outcome.err, "");
+    const fake::CreateProcessCall& call = fake::seen.createProcess;
+    EXPECT_TRUE(call.applicationNameNull);
+    EXPECT_EQ(call.commandLine, "\"D:\\Tools\\My Connector\\py\\python.exe\" "
+                                "\"D:\\Tools\\My Connector\\quillmesh-connector.py\"");
+    EXPECT_TRUE(call.processAttributesNull);
+    EXPECT_TRUE(call.threadAttributesNull);
+    EXPECT_EQ(call.inheritHandles, TRUE);
+    EXPECT_EQ(call.creationFlags, 0u);
+    EXPECT_TRUE(call.environmentNull);
+    EXPECT_EQ(call.currentDirectory, "D:\\Tools\\My Connector");
+
+    // Only the size is set: no window settings, no standard handles.
+    STARTUPINFOA expectedStartup;
+    memset(&expectedStartup, 0, sizeof expectedStartup);
+    expectedStartup.cb = sizeof(STARTUPINFOA);
+    EXPECT_EQ(memcmp(&call.startupInfo, &expectedStartup, sizeof expectedStartup), 0);
+    PROCESS_INFORMATION zeroProcess;
+    memset(&zeroProcess, 0, sizeof zeroProcess);
+    EXPECT_EQ(memcmp(&call.processInformationOnEntry, &zeroProcess, sizeof zeroProcess), 0);
+
+    // Title before the start; then an unbounded wait, and the thread handle
+    // closed before the process handle.
+    EXPECT_EQ(fake::seen.calls, (std::vector<std::string>{
+                                    "GetModuleFileNameA NULL 260",
+                                    kTitleCall,
+                                    "CreateProcessA",
+                                    "WaitForSingleObject process INFINITE",
+                                    "CloseHandle thread",
+                                    "CloseHandle process",
+                                }));
+}
+
+struct FolderCase {
+    const char* name;
+    std::string modulePath;
+    std::string commandLine;
+    std::string currentDirectory;
+};
+
+TEST_F(Launcher, FolderIsTheModulePathUpToItsLastBackslash)
+{
+    // The longest folder: a 259-byte path that ends in its backslash.
+    const std::string longest(258, 'f');
+    const FolderCase cases[] = {
+        {"drive root", "C:\\launcher.exe", "\"C:\\py\\python.exe\" \"C:\\quillmesh-connector.py\"",
+         "C:\\"},
+        {"network share", "\\\\server\\share\\launcher.exe",
+         "\"\\\\server\\share\\py\\python.exe\" \"\\\\server\\share\\quillmesh-connector.py\"",
+         "\\\\server\\share"},
+        {"forward slash in a name", "C:\\a/b\\launcher.exe",
+         "\"C:\\a/b\\py\\python.exe\" \"C:\\a/b\\quillmesh-connector.py\"", "C:\\a/b"},
+        {"258-byte folder", longest + "\\",
+         "\"" + longest + "\\py\\python.exe\" \"" + longest + "\\quillmesh-connector.py\"",
+         longest},
+        {"backslash alone", "\\launcher.exe", "\"\\py\\python.exe\" \"\\quillmesh-connector.py\"",
+         ""},
+    };
+    for (const FolderCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        fake::reset();
+        fake::script.modulePath = c.modulePath;
+        Outcome outcome = runLauncher();
+        EXPECT_EQ(outcome.status, 0);
+        EXPECT_EQ(outcome.out, kBanner);
+        EXPECT_EQ(fake::seen.createProcess.commandLine, c.commandLine);
+        EXPECT_EQ(fake::seen.createProcess.currentDirectory, c.currentDirectory);
+    }
+}
+
+TEST_F(Launcher, StartFailureReportsTheStartsOwnErrorBeforeAnyOtherOutput)
+{
+    for (DWORD error : {2ul, 193ul, 4294967295ul}) {
+        SCOPED_TRACE(error);
+        fake::reset();
+        fake::script.startSucceeds = false;
+        fake::script.startError = error;
+        Outcome outcome = runLauncher();
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_EQ(outcome.out, kBanner);
+        EXPECT_EQ(outcome.err,
+                  "Could not start the bundled Python (error " + std::to_string(error) +
+                      ").\nTry double-clicking 'Run Connector.bat' in the same folder.\n");
+        // Read straight after the failed start: the banner was already out,
+        // nothing of the failure text yet, and no handle to close.
+        EXPECT_EQ(fake::seen.calls, (std::vector<std::string>{
+                                        "GetModuleFileNameA NULL 260",
+                                        kTitleCall,
+                                        "CreateProcessA",
+                                        "GetLastError",
+                                    }));
+        EXPECT_EQ(fake::seen.stdoutBytesAtGetLastError, static_cast<long>(strlen(kBanner)));
+        EXPECT_EQ(fake::seen.stderrBytesAtGetLastError, 0);
+    }
+}
+
+} // namespace

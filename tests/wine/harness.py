@@ -1,0 +1,164 @@
+"""Runs the real launcher exe under Wine in install folders laid out per test.
+
+CTest passes the locations through the environment:
+  LAUNCHER_EXE   the built launcher
+  STANDIN_EXE    the stand-in interpreter, copied in as py\\python.exe
+  WINE_LOADER    Wine's 64-bit loader
+  WINESERVER     Wine's server
+  WINEPREFIX     the private prefix made by the wine-prefix fixture
+  TEST_WORK_DIR  where this test module lays out its folders
+"""
+
+import os
+import pathlib
+import re
+import shlex
+import shutil
+import subprocess
+import tempfile
+import time
+
+LAUNCHER_EXE = pathlib.Path(os.environ["LAUNCHER_EXE"])
+STANDIN_EXE = pathlib.Path(os.environ["STANDIN_EXE"])
+WINE_LOADER = os.environ["WINE_LOADER"]
+WINESERVER = os.environ["WINESERVER"]
+PREFIX = pathlib.Path(os.environ["WINEPREFIX"])
+WORK = pathlib.Path(os.environ["TEST_WORK_DIR"])
+
+LAUNCHER_NAME = "Quillmesh Connector.exe"
+SCRIPT_NAME = "quillmesh-connector.py"
+TIMEOUT = 120
+
+# The texts users see, as they reach a file or pipe (text mode: CRLF).
+BANNER = b"Quillmesh Connector starting...\r\n\r\n"
+FOLDER_FAILURE = b"Could not locate this program's folder.\r\n"
+PATH_FAILURE = b"Unexpected install path.\r\n"
+TITLE = "Quillmesh Connector"
+
+
+def start_failure(error):
+    return (
+        b"Could not start the bundled Python (error %d).\r\n"
+        b"Try double-clicking 'Run Connector.bat' in the same folder.\r\n" % error
+    )
+
+
+def wine_environment(extra=None):
+    """Wine quiet and private; no display, so no dialog can ever block a run."""
+    env = {k: v for k, v in os.environ.items() if not k.startswith(("WINE", "STANDIN_", "DISPLAY"))}
+    env.update(
+        WINEPREFIX=str(PREFIX),
+        WINEDEBUG="-all",
+        WINEDLLOVERRIDES="mscoree,mshtml=",
+        LC_ALL="C.UTF-8",
+    )
+    env.update(extra or {})
+    return env
+
+
+def windows_path(path):
+    """How Wine names a Unix path: the whole file system is drive Z:."""
+    return "Z:" + str(pathlib.Path(path).absolute()).replace("/", "\\")
+
+
+def fresh_folder(*parts):
+    folder = WORK.joinpath(*parts)
+    shutil.rmtree(folder, ignore_errors=True)
+    folder.mkdir(parents=True)
+    return folder
+
+
+def install_folder(folder, python=True, script=True):
+    """Lays out an install folder; returns the launcher's path in it."""
+    folder = pathlib.Path(folder)
+    folder.mkdir(parents=True, exist_ok=True)
+    launcher = folder / LAUNCHER_NAME
+    shutil.copyfile(LAUNCHER_EXE, launcher)
+    if python:
+        (folder / "py").mkdir(exist_ok=True)
+        shutil.copyfile(STANDIN_EXE, folder / "py" / "python.exe")
+    if script:
+        (folder / SCRIPT_NAME).write_text("# test connector script\n")
+    return launcher
+
+
+def expected_command_line(windows_folder):
+    return f'"{windows_folder}\\py\\python.exe" "{windows_folder}\\{SCRIPT_NAME}"'
+
+
+class Run:
+    def __init__(self, status, stdout, stderr):
+        self.status, self.stdout, self.stderr = status, stdout, stderr
+
+    def report(self):
+        """The stand-in's report from stdout, after the banner."""
+        return parse_report(self.stdout.split(BANNER, 1)[-1])
+
+
+def parse_report(data):
+    fields = {}
+    for line in data.decode("utf-8").splitlines():
+        key, sep, value = line.partition(": ")
+        if sep and key in ("commandline", "directory", "title", "mark", "grandchild"):
+            fields[key] = value
+    return fields
+
+
+def run(program, args=(), cwd=None, env=None, stdin=subprocess.DEVNULL):
+    """Runs a Windows program; its streams go to files, never to /dev/null."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        status = subprocess.run(
+            [WINE_LOADER, str(program), *args],
+            cwd=cwd or WORK,
+            env=wine_environment(env),
+            stdin=stdin,
+            stdout=out,
+            stderr=err,
+            timeout=TIMEOUT,
+        ).returncode
+        out.seek(0)
+        err.seek(0)
+        return Run(status, out.read(), err.read())
+
+
+def run_in_terminal(program, env=None):
+    """Runs a Windows program in a tmux pane, where Wine keeps a real console.
+
+    Returns (exit status, pane title, screen text). The title is the one the
+    terminal shows: Wine's console passes SetConsoleTitle on to it."""
+    folder = pathlib.Path(tempfile.mkdtemp(dir=WORK, prefix="terminal-"))
+    socket, status_file = folder / "tmux.sock", folder / "status"
+    script = folder / "run.sh"
+    exports = "".join(
+        f"export {k}={shlex.quote(v)}\n"
+        for k, v in wine_environment(env).items()
+        if re.fullmatch(r"[A-Za-z_][A-Za-z0-9_]*", k)
+    )
+    script.write_text(
+        f"{exports}{shlex.quote(WINE_LOADER)} {shlex.quote(str(program))}\n"
+        f"echo $? > '{status_file}.tmp'\nmv '{status_file}.tmp' '{status_file}'\nexec sleep 600\n"
+    )
+    tmux = ["tmux", "-S", str(socket), "-f", "/dev/null"]
+    subprocess.run(
+        [*tmux, "new-session", "-d", "-x", "160", "-y", "50", "sh", str(script)],
+        check=True,
+        stdin=subprocess.DEVNULL,
+        stdout=subprocess.DEVNULL,
+        stderr=subprocess.DEVNULL,
+        timeout=30,
+    )
+    try:
+        deadline = time.monotonic() + TIMEOUT
+        while not status_file.exists():
+            if time.monotonic() > deadline:
+                raise TimeoutError(f"{program} did not end in the terminal")
+            time.sleep(0.1)
+
+        def tmux_out(*args):
+            return subprocess.run([*tmux, *args], capture_output=True, text=True, check=True).stdout
+
+        title = tmux_out("display-message", "-p", "#{pane_title}").rstrip("\n")
+        screen = tmux_out("capture-pane", "-p")
+        return int(status_file.read_text()), title, screen
+    finally:
+        subprocess.run([*tmux, "kill-server"], capture_output=True)
