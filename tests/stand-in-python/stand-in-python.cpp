@@ -8,13 +8,16 @@
 //   directory    the current directory
 //   title        the console title, or "(no console)"
 //   mark         the value of STANDIN_MARK, or "(unset)"
+//   process      its own process id
 //
 // Behaviour, from the environment:
 //   STANDIN_REPORT=<file>   write the report to that file instead of stdout
 //   STANDIN_FLOOD=<n>       write n numbered lines to stdout and to stderr
 //   STANDIN_SPAWN=<ms>      start a copy of itself that sleeps <ms> and is
-//                           not waited for; its process id is reported
+//                           not waited for; its process id is reported, and
+//                           it creates STANDIN_GRANDCHILD_DONE_FILE at its end
 //   STANDIN_SLEEP_MS=<ms>   sleep before ending
+//   STANDIN_DONE_FILE=<f>   create that file just before ending
 //   STANDIN_CRASH=1         end by an access violation
 //   STANDIN_EXIT=<n>        exit status (default 0)
 
@@ -65,6 +68,7 @@ int main()
         fputs("title: (no console)\n", report);
     const char* mark = getenv("STANDIN_MARK");
     fprintf(report, "mark: %s\n", mark ? mark : "(unset)");
+    fprintf(report, "process: %lu\n", GetCurrentProcessId());
 
     unsigned long spawnSleep = numberFromEnvironment("STANDIN_SPAWN", 0);
     if (spawnSleep > 0) {
@@ -75,6 +79,9 @@ int main()
         SetEnvironmentVariableA("STANDIN_REPORT", NULL);
         SetEnvironmentVariableA("STANDIN_SLEEP_MS", sleepText);
         SetEnvironmentVariableA("STANDIN_EXIT", "0");
+        SetEnvironmentVariableA("STANDIN_CRASH", NULL);
+        SetEnvironmentVariableA("STANDIN_FLOOD", NULL);
+        SetEnvironmentVariableA("STANDIN_DONE_FILE", getenv("STANDIN_GRANDCHILD_DONE_FILE"));
         STARTUPINFOW startup;
         memset(&startup, 0, sizeof startup);
         startup.cb = sizeof startup;
@@ -102,6 +109,12 @@ int main()
     fflush(stdout);
 
     Sleep(numberFromEnvironment("STANDIN_SLEEP_MS", 0));
+    const char* doneFile = getenv("STANDIN_DONE_FILE");
+    if (doneFile) {
+        FILE* done = fopen(doneFile, "w");
+        if (done)
+            fclose(done);
+    }
     if (numberFromEnvironment("STANDIN_CRASH", 0) != 0)
         *(volatile int*)NULL = 1;
     return (int)numberFromEnvironment("STANDIN_EXIT", 0);

@@ -99,13 +99,24 @@ def parse_report(data):
     fields = {}
     for line in data.decode("utf-8").splitlines():
         key, sep, value = line.partition(": ")
-        if sep and key in ("commandline", "directory", "title", "mark", "grandchild"):
+        if sep and key in ("commandline", "directory", "title", "mark", "process", "grandchild"):
             fields[key] = value
     return fields
 
 
-def run(program, args=(), cwd=None, env=None, stdin=subprocess.DEVNULL):
-    """Runs a Windows program; its streams go to files, never to /dev/null."""
+def run(program, args=(), cwd=None, env=None, stdin=subprocess.DEVNULL, pipes=False):
+    """Runs a Windows program; its streams go to files (or pipes), never to
+    /dev/null, where Wine writes very slowly."""
+    if pipes:
+        done = subprocess.run(
+            [WINE_LOADER, str(program), *args],
+            cwd=cwd or WORK,
+            env=wine_environment(env),
+            stdin=stdin,
+            capture_output=True,
+            timeout=TIMEOUT,
+        )
+        return Run(done.returncode, done.stdout, done.stderr)
     with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
         status = subprocess.run(
             [WINE_LOADER, str(program), *args],
@@ -119,6 +130,17 @@ def run(program, args=(), cwd=None, env=None, stdin=subprocess.DEVNULL):
         out.seek(0)
         err.seek(0)
         return Run(status, out.read(), err.read())
+
+
+def run_batch(batch, cwd=None, env=None):
+    """Runs a batch file the way a double-click does: its quoted path on a
+    line of its own, from `cwd`. Passing the path through `cmd /c` instead
+    would let cmd strip the quotes and parse & ^ ( ) % in the folder name."""
+    folder = pathlib.Path(tempfile.mkdtemp(dir=WORK, prefix="batch-"))
+    start = folder / "start.bat"
+    lines = ["@echo off", f'cd /d "{windows_path(cwd or WORK)}"', f'"{windows_path(batch)}"']
+    start.write_bytes(("\r\n".join(lines) + "\r\n").replace("%", "%%").encode("utf-8"))
+    return run("cmd", args=["/c", windows_path(start)], env=env)
 
 
 def run_in_terminal(program, env=None):

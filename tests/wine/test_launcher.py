@@ -58,7 +58,7 @@ class NormalRun(unittest.TestCase):
         self.assertEqual(report["directory"], windows_path(folder))
         self.assertEqual(report["mark"], "reached the child")
         # Exactly the stand-in's report, line by line, nothing of Wine's between.
-        self.assertEqual(len(child_output.split(b"\r\n")), 6, child_output)
+        self.assertEqual(len(child_output.split(b"\r\n")), 7, child_output)
 
     def test_exit_status_reports_the_start_not_the_childs_status(self):
         launcher = install_folder(fresh_folder("child status"))

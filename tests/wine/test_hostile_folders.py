@@ -1,0 +1,239 @@
+"""The launcher against install folders and interpreters that try to break it."""
+
+import os
+import shutil
+import subprocess
+import time
+import unittest
+
+from harness import (
+    BANNER,
+    LAUNCHER_NAME,
+    WINE_LOADER,
+    WORK,
+    expected_command_line,
+    fresh_folder,
+    install_folder,
+    parse_report,
+    run,
+    run_batch,
+    start_failure,
+    wine_environment,
+    windows_path,
+)
+
+HOSTILE_NAMES = [
+    "  two leading spaces",
+    "spaces  in   the middle",
+    "a&b",
+    "caret^name",
+    "%PATH%",
+    "bang!name",
+    "it's",
+    "(paren)",
+    "semi;colon",
+    "comma,name",
+    "equals=name",
+    "#hash",
+    "-leading-dash",
+    "x",
+    "A & B (x86) 100% ^! ;,= #",
+]
+
+
+def batch_file(name, *lines):
+    path = fresh_folder("batch", name) / "run.bat"
+    path.write_bytes(("\r\n".join(["@echo off", *lines]) + "\r\n").encode())
+    return windows_path(path)
+
+
+def taskkill(pid):
+    subprocess.run(
+        [WINE_LOADER, "taskkill", "/F", "/PID", str(pid)],
+        env=wine_environment(),
+        stdin=subprocess.DEVNULL,
+        capture_output=True,
+        timeout=60,
+    )
+
+
+class HostileFolderNames(unittest.TestCase):
+    def check_child(self, result, folder):
+        self.assertEqual(result.status, 0, result.stderr)
+        report = parse_report(result.stdout.split(BANNER, 1)[-1])
+        self.assertEqual(report["commandline"], expected_command_line(windows_path(folder)))
+        self.assertEqual(report["directory"], windows_path(folder))
+
+    def test_launcher_and_batch_file_pass_the_folder_through_untouched(self):
+        for name in HOSTILE_NAMES:
+            with self.subTest(folder=name):
+                folder = fresh_folder("names", name)
+                launcher = install_folder(folder)
+                elsewhere = fresh_folder("names elsewhere")
+                result = run(launcher, cwd=elsewhere)
+                self.assertTrue(result.stdout.startswith(BANNER), result.stdout)
+                self.check_child(result, folder)
+                # The batch file is the user's fallback: it must survive the same names.
+                shutil.copyfile(os.environ["RUN_CONNECTOR_BAT"], folder / "Run Connector.bat")
+                result = run_batch(folder / "Run Connector.bat", cwd=elsewhere)
+                if "%" in name:
+                    # Wine's cmd expands the % signs inside what %~dp0 gave
+                    # it once more (Windows' cmd does not), so there the
+                    # batch file loses the folder and says it failed.
+                    self.assertNotEqual(result.status, 0)
+                    self.assertIn(b"The Quillmesh Connector ended with an error", result.stdout)
+                else:
+                    self.check_child(result, folder)
+
+    def test_deepest_accepted_folder(self):
+        # A module path of 259 bytes, the longest accepted. Wine starts an
+        # interpreter whose path is past 260 bytes; Windows without long-path
+        # support would refuse it with a start failure instead.
+        base = fresh_folder("deep")
+        remaining = 259 - len(windows_path(base)) - len("\\" + LAUNCHER_NAME)
+        folder = base
+        while remaining > 0:
+            part = min(remaining - 1, 120)
+            folder = folder / ("n" * part)
+            remaining -= part + 1
+        launcher = install_folder(folder)
+        self.assertEqual(len(windows_path(launcher)), 259)
+        self.check_child(run(launcher), folder)
+
+
+class WaysOfStarting(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.folder = fresh_folder("started", "real install")
+        cls.launcher = install_folder(cls.folder)
+
+    def report_of(self, result):
+        self.assertEqual(result.status, 0, result.stderr)
+        return result.report()
+
+    def test_relative_paths_find_the_launchers_own_folder(self):
+        unix_relative = run(os.path.join("real install", LAUNCHER_NAME), cwd=self.folder.parent)
+        self.assertEqual(self.report_of(unix_relative)["directory"], windows_path(self.folder))
+        sibling = fresh_folder("started", "sibling")
+        bat = batch_file("relative", f'cd /d "{windows_path(sibling)}"', f'"..\\real install\\{LAUNCHER_NAME}"')
+        report = parse_report(run("cmd", args=["/c", bat]).stdout)
+        self.assertEqual(report["directory"], windows_path(self.folder))
+
+    def test_working_directory_on_another_drive(self):
+        bat = batch_file("other drive", "cd /d C:\\windows", f'"{windows_path(self.launcher)}"')
+        result = run("cmd", args=["/c", bat])
+        report = parse_report(result.stdout)
+        self.assertEqual(report["commandline"], expected_command_line(windows_path(self.folder)))
+        self.assertEqual(report["directory"], windows_path(self.folder))
+
+    def test_through_a_linked_folder(self):
+        link = WORK / "started" / "linked install"
+        if link.is_symlink():
+            link.unlink()
+        link.symlink_to(self.folder, target_is_directory=True)
+        report = self.report_of(run(link / LAUNCHER_NAME))
+        # The folder as the user reached it, which is the install folder itself.
+        self.assertEqual(report["directory"], windows_path(link))
+        self.assertEqual(report["commandline"], expected_command_line(windows_path(link)))
+
+    def test_through_a_link_to_the_exe_itself(self):
+        # The module path is the link's, as on Windows: its folder holds no
+        # interpreter, and the launcher says so instead of starting another.
+        links = fresh_folder("started", "exe link")
+        (links / LAUNCHER_NAME).symlink_to(self.launcher)
+        result = run(links / LAUNCHER_NAME)
+        self.assertEqual(result.status, 1)
+        self.assertEqual(result.stderr, start_failure(2))
+
+    def test_by_short_path(self):
+        bat = batch_file("short", "echo %~s1")
+        short = run("cmd", args=["/c", bat, windows_path(self.launcher)]).stdout.decode().strip()
+        short_folder = short.rsplit("\\", 1)[0]
+        self.assertNotEqual(short_folder, windows_path(self.folder), "Wine gave no short name")
+        report = self.report_of(run(short))
+        self.assertEqual(report["commandline"], expected_command_line(short_folder))
+        self.assertEqual(report["directory"], short_folder)
+
+
+class BrokenInterpreter(unittest.TestCase):
+    def test_start_failure_names_the_platforms_error(self):
+        # The numbers are Wine's, and match Windows: access denied for a
+        # folder, not a valid program for an empty or a text file.
+        cases = [("a folder", 5, None), ("an empty file", 193, b""), ("a text file", 193, b"print('hi')\r\n")]
+        for kind, error, content in cases:
+            with self.subTest(python_exe_is=kind):
+                folder = fresh_folder("broken", kind)
+                launcher = install_folder(folder, python=False)
+                (folder / "py").mkdir()
+                if content is None:
+                    (folder / "py" / "python.exe").mkdir()
+                else:
+                    (folder / "py" / "python.exe").write_bytes(content)
+                result = run(launcher)
+                self.assertEqual(result.status, 1)
+                self.assertEqual(result.stdout, BANNER)
+                self.assertEqual(result.stderr, start_failure(error))
+
+
+class InterpreterEndings(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.folder = fresh_folder("endings")
+        cls.launcher = install_folder(cls.folder)
+
+    def test_crash_still_ends_with_zero(self):
+        # Wine would start its debugger on the crash, as Windows would its
+        # error reporting; neither concerns the launcher, so it is off here.
+        result = run(self.launcher, env={"STANDIN_CRASH": "1", "WINEDLLOVERRIDES": "mscoree,mshtml=;winedbg.exe=d"})
+        self.assertEqual(result.status, 0)
+        self.assertTrue(result.stdout.startswith(BANNER + b"stand-in python:"))
+        self.assertNotIn(b"Could not", result.stderr)
+
+    def test_terminated_from_outside_still_ends_with_zero(self):
+        report_file = self.folder / "terminated.txt"
+        report_file.unlink(missing_ok=True)
+        env = wine_environment({"STANDIN_SLEEP_MS": "120000", "STANDIN_REPORT": windows_path(report_file)})
+        with open(self.folder / "terminated.out", "wb") as out:
+            launcher = subprocess.Popen(
+                [WINE_LOADER, str(self.launcher)], env=env, stdin=subprocess.DEVNULL, stdout=out, stderr=out
+            )
+            try:
+                deadline = time.monotonic() + 60
+                while "process" not in parse_report(report_file.read_bytes() if report_file.exists() else b""):
+                    self.assertLess(time.monotonic(), deadline, "the interpreter never reported")
+                    time.sleep(0.1)
+                taskkill(parse_report(report_file.read_bytes())["process"])
+                self.assertEqual(launcher.wait(timeout=60), 0)
+            finally:
+                launcher.kill()
+
+    def test_launcher_ends_with_the_interpreter_not_its_grandchild(self):
+        done = self.folder / "grandchild-done"
+        done.unlink(missing_ok=True)
+        result = run(
+            self.launcher,
+            env={"STANDIN_SPAWN": "120000", "STANDIN_GRANDCHILD_DONE_FILE": windows_path(done)},
+        )
+        self.assertEqual(result.status, 0)
+        grandchild = result.report()["grandchild"]
+        # Had the launcher waited for the grandchild, it would be done by now.
+        self.assertFalse(done.exists())
+        taskkill(grandchild)
+
+    def test_large_output_arrives_whole_and_in_order(self):
+        lines = 50000
+        expected_out = b"".join(b"out %08d the quick brown fox jumps over the lazy dog\r\n" % i for i in range(lines))
+        expected_err = b"".join(b"err %08d the quick brown fox jumps over the lazy dog\r\n" % i for i in range(lines))
+        for pipes in (False, True):
+            with self.subTest(streams="pipes" if pipes else "files"):
+                result = run(self.launcher, env={"STANDIN_FLOOD": str(lines)}, pipes=pipes)
+                self.assertEqual(result.status, 0)
+                head, first, rest = result.stdout.partition(b"out 00000000 ")
+                self.assertTrue(head.startswith(BANNER + b"stand-in python:"), head)
+                self.assertEqual(set(parse_report(head)), {"commandline", "directory", "title", "mark", "process"})
+                self.assertTrue(first + rest == expected_out, "stdout lost or reordered lines")
+                self.assertTrue(result.stderr == expected_err, "stderr lost or reordered lines")
+
+
+if __name__ == "__main__":
+    unittest.main()
