@@ -14,6 +14,7 @@ from harness import PREFIX, WINE_LOADER, WINESERVER, wine_environment
 
 
 def create():
+    remove()  # a server left by an interrupted run would hold the old prefix
     shutil.rmtree(PREFIX, ignore_errors=True)
     PREFIX.mkdir(parents=True)
     with open(str(PREFIX) + ".log", "wb") as log:
