@@ -105,31 +105,23 @@ def parse_report(data):
 
 
 def run(program, args=(), cwd=None, env=None, stdin=subprocess.DEVNULL, pipes=False):
-    """Runs a Windows program; its streams go to files (or pipes), never to
+    """Runs a Windows program; its streams go to files or to pipes, never to
     /dev/null, where Wine writes very slowly."""
-    if pipes:
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
         done = subprocess.run(
             [WINE_LOADER, str(program), *args],
             cwd=cwd or WORK,
             env=wine_environment(env),
             stdin=stdin,
-            capture_output=True,
+            stdout=subprocess.PIPE if pipes else out,
+            stderr=subprocess.PIPE if pipes else err,
             timeout=TIMEOUT,
         )
-        return Run(done.returncode, done.stdout, done.stderr)
-    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-        status = subprocess.run(
-            [WINE_LOADER, str(program), *args],
-            cwd=cwd or WORK,
-            env=wine_environment(env),
-            stdin=stdin,
-            stdout=out,
-            stderr=err,
-            timeout=TIMEOUT,
-        ).returncode
+        if pipes:
+            return Run(done.returncode, done.stdout, done.stderr)
         out.seek(0)
         err.seek(0)
-        return Run(status, out.read(), err.read())
+        return Run(done.returncode, out.read(), err.read())
 
 
 def run_batch(batch, cwd=None, env=None):
@@ -170,14 +162,15 @@ def run_in_terminal(program, env=None):
         timeout=30,
     )
     try:
+
+        def tmux_out(*args):
+            return subprocess.run([*tmux, *args], capture_output=True, text=True, check=True).stdout
+
         deadline = time.monotonic() + TIMEOUT
         while not status_file.exists():
             if time.monotonic() > deadline:
                 raise TimeoutError(f"{program} did not end in the terminal")
             time.sleep(0.1)
-
-        def tmux_out(*args):
-            return subprocess.run([*tmux, *args], capture_output=True, text=True, check=True).stdout
 
         title = tmux_out("display-message", "-p", "#{pane_title}").rstrip("\n")
         screen = tmux_out("capture-pane", "-p")
