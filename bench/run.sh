@@ -6,10 +6,10 @@
 # then the launcher's CPU time and peak memory while the interpreter sleeps,
 # and the exe's size. Prints one Markdown table.
 #
-# usage: bench/run.sh [RUNS]   (default 60 runs per command, after warm-up)
+# usage: bench/run.sh [RUNS]   (default 100 runs per command, after warm-up)
 set -eu
 cd "$(dirname "$0")/.."
-runs=${1:-60}
+runs=${1:-100}
 
 tools/install-deps.sh hyperfine >&2
 cmake --preset mingw >/dev/null
@@ -33,7 +33,7 @@ mkdir -p "$WINEPREFIX"
 trap '"$wineserver" -k >/dev/null 2>&1 || true' EXIT
 
 windows_folder="Z:$(echo "$folder" | tr / '\\')"
-hyperfine -N --warmup 5 --runs "$runs" --output=pipe --style none \
+hyperfine -N --warmup 10 --runs "$runs" --output=pipe --style none \
     --export-json "$work/starts.json" \
     -n direct "$wine '$folder/py/python.exe'" \
     -n launcher "$wine '$folder/Quillmesh Connector.exe'" \
@@ -55,6 +55,8 @@ print(f"| (b) launcher starting the stand-in | {median['launcher']:.1f} ms |")
 print(f"| (c) Run Connector.bat via cmd /c starting the stand-in | {median['batch']:.1f} ms |")
 print(f"| b/a (target at most 2.0) | {median['launcher'] / median['direct']:.2f} |")
 print(f"| b/c (target at most 0.6) | {median['launcher'] / median['batch']:.2f} |")
+print(f"| b - 2a: the launcher's cost beyond its own and the interpreter's process start | "
+      f"{median['launcher'] - 2 * median['direct']:.1f} ms |")
 print(f"| launcher CPU time during {wait['wait_window_s']:.1f} s of the interpreter's sleep "
       f"(median / max of {wait['runs']}) | {wait['cpu_while_waiting_ms']:.3f} ms / {wait['cpu_while_waiting_max_ms']:.3f} ms |")
 print(f"| launcher peak resident memory (stand-in interpreter for scale) | "
