@@ -82,6 +82,22 @@ def install_folder(folder, python=True, script=True):
     return launcher
 
 
+def deep_install_folder(name, module_path_length):
+    """An install folder whose launcher's module path has exactly that length."""
+    base = fresh_folder(name)
+    # Z: plus the Unix path of the launcher, split into components Linux accepts.
+    remaining = module_path_length - len(windows_path(base)) - len("\\" + LAUNCHER_NAME)
+    folder = base
+    while remaining > 0:
+        part = min(remaining - 1, 200)
+        folder = folder / ("d" * part)
+        remaining -= part + 1
+    assert remaining == 0, "no such length from this base"
+    launcher = install_folder(folder)
+    assert len(windows_path(launcher)) == module_path_length
+    return launcher
+
+
 def expected_command_line(windows_folder):
     return f'"{windows_folder}\\py\\python.exe" "{windows_folder}\\{SCRIPT_NAME}"'
 
@@ -124,15 +140,23 @@ def run(program, args=(), cwd=None, env=None, stdin=subprocess.DEVNULL, pipes=Fa
         return Run(done.returncode, out.read(), err.read())
 
 
+def run_commands(*lines, args=(), env=None):
+    """Runs command lines as a batch file of their own, through `cmd /c`;
+    `args` are the batch file's arguments (%1, %2, ...)."""
+    start = pathlib.Path(tempfile.mkdtemp(dir=WORK, prefix="batch-")) / "start.bat"
+    start.write_bytes(("\r\n".join(["@echo off", *lines]) + "\r\n").encode("utf-8"))
+    return run("cmd", args=["/c", windows_path(start), *args], env=env)
+
+
 def run_batch(batch, cwd=None, env=None):
     """Runs a batch file the way a double-click does: its quoted path on a
     line of its own, from `cwd`. Passing the path through `cmd /c` instead
     would let cmd strip the quotes and parse & ^ ( ) % in the folder name."""
-    folder = pathlib.Path(tempfile.mkdtemp(dir=WORK, prefix="batch-"))
-    start = folder / "start.bat"
-    lines = ["@echo off", f'cd /d "{windows_path(cwd or WORK)}"', f'"{windows_path(batch)}"']
-    start.write_bytes(("\r\n".join(lines) + "\r\n").replace("%", "%%").encode("utf-8"))
-    return run("cmd", args=["/c", windows_path(start)], env=env)
+
+    def quoted(path):
+        return '"' + windows_path(path).replace("%", "%%") + '"'
+
+    return run_commands(f"cd /d {quoted(cwd or WORK)}", quoted(batch), env=env)
 
 
 def run_in_terminal(program, env=None):
@@ -161,11 +185,11 @@ def run_in_terminal(program, env=None):
         stderr=subprocess.DEVNULL,
         timeout=30,
     )
+
+    def tmux_out(*args):
+        return subprocess.run([*tmux, *args], capture_output=True, text=True, check=True).stdout
+
     try:
-
-        def tmux_out(*args):
-            return subprocess.run([*tmux, *args], capture_output=True, text=True, check=True).stdout
-
         deadline = time.monotonic() + TIMEOUT
         while not status_file.exists():
             if time.monotonic() > deadline:

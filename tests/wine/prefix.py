@@ -5,7 +5,6 @@ stream going to a log file: Wine's background services then never hold a
 test's pipe open, and no test pays for a prefix start. `remove` stops them.
 """
 
-import os
 import shutil
 import subprocess
 import sys

@@ -11,12 +11,14 @@ from harness import (
     LAUNCHER_NAME,
     WINE_LOADER,
     WORK,
+    deep_install_folder,
     expected_command_line,
     fresh_folder,
     install_folder,
     parse_report,
     run,
     run_batch,
+    run_commands,
     start_failure,
     wine_environment,
     windows_path,
@@ -39,12 +41,6 @@ HOSTILE_NAMES = [
     "x",
     "A & B (x86) 100% ^! ;,= #",
 ]
-
-
-def batch_file(name, *lines):
-    path = fresh_folder("batch", name) / "run.bat"
-    path.write_bytes(("\r\n".join(["@echo off", *lines]) + "\r\n").encode())
-    return windows_path(path)
 
 
 def taskkill(pid):
@@ -89,14 +85,8 @@ class HostileFolderNames(unittest.TestCase):
         # A module path of 259 bytes, the longest accepted. Wine starts an
         # interpreter whose path is past 260 bytes; Windows without long-path
         # support would refuse it with a start failure instead.
-        base = fresh_folder("deep")
-        remaining = 259 - len(windows_path(base)) - len("\\" + LAUNCHER_NAME)
-        folder = base
-        while remaining > 0:
-            part = min(remaining - 1, 120)
-            folder = folder / ("n" * part)
-            remaining -= part + 1
-        launcher = install_folder(folder)
+        launcher = deep_install_folder("deep", 259)
+        folder = launcher.parent
         self.assertEqual(len(windows_path(launcher)), 259)
         self.check_child(run(launcher), folder)
 
@@ -115,13 +105,12 @@ class WaysOfStarting(unittest.TestCase):
         unix_relative = run(os.path.join("real install", LAUNCHER_NAME), cwd=self.folder.parent)
         self.assertEqual(self.report_of(unix_relative)["directory"], windows_path(self.folder))
         sibling = fresh_folder("started", "sibling")
-        bat = batch_file("relative", f'cd /d "{windows_path(sibling)}"', f'"..\\real install\\{LAUNCHER_NAME}"')
-        report = parse_report(run("cmd", args=["/c", bat]).stdout)
+        result = run_commands(f'cd /d "{windows_path(sibling)}"', f'"..\\real install\\{LAUNCHER_NAME}"')
+        report = parse_report(result.stdout)
         self.assertEqual(report["directory"], windows_path(self.folder))
 
     def test_working_directory_on_another_drive(self):
-        bat = batch_file("other drive", "cd /d C:\\windows", f'"{windows_path(self.launcher)}"')
-        result = run("cmd", args=["/c", bat])
+        result = run_commands("cd /d C:\\windows", f'"{windows_path(self.launcher)}"')
         report = parse_report(result.stdout)
         self.assertEqual(report["commandline"], expected_command_line(windows_path(self.folder)))
         self.assertEqual(report["directory"], windows_path(self.folder))
@@ -146,8 +135,7 @@ class WaysOfStarting(unittest.TestCase):
         self.assertEqual(result.stderr, start_failure(2))
 
     def test_by_short_path(self):
-        bat = batch_file("short", "echo %~s1")
-        short = run("cmd", args=["/c", bat, windows_path(self.launcher)]).stdout.decode().strip()
+        short = run_commands("echo %~s1", args=[windows_path(self.launcher)]).stdout.decode().strip()
         short_folder = short.rsplit("\\", 1)[0]
         self.assertNotEqual(short_folder, windows_path(self.folder), "Wine gave no short name")
         report = self.report_of(run(short))

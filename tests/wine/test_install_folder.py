@@ -2,7 +2,6 @@
 the fallback batch file, and folder names beyond the legacy code page."""
 
 import os
-import pathlib
 import shutil
 import subprocess
 import unittest

@@ -8,33 +8,19 @@ from harness import (
     LAUNCHER_NAME,
     PREFIX,
     TITLE,
+    deep_install_folder,
     expected_command_line,
     fresh_folder,
     install_folder,
     parse_report,
     run,
+    run_commands,
     run_in_terminal,
     start_failure,
     windows_path,
 )
 
 ERROR_FILE_NOT_FOUND = 2
-
-
-def deep_install_folder(name, module_path_length):
-    """An install folder whose launcher's module path has exactly that length."""
-    base = fresh_folder(name)
-    # Z: plus the Unix path of the launcher, split into components Linux accepts.
-    remaining = module_path_length - len(windows_path(base)) - len("\\" + LAUNCHER_NAME)
-    folder = base
-    while remaining > 0:
-        part = min(remaining - 1, 200)
-        folder = folder / ("d" * part)
-        remaining -= part + 1
-    assert remaining == 0, "no such length from this base"
-    launcher = install_folder(folder)
-    assert len(windows_path(launcher)) == module_path_length
-    return launcher
 
 
 class NormalRun(unittest.TestCase):
@@ -120,11 +106,9 @@ class DriveRoot(unittest.TestCase):
 
     def test_started_from_a_folder_on_the_same_drive(self):
         # There "C:" alone would mean C:\windows, the current directory.
-        batch = fresh_folder("root from same drive") / "start.bat"
-        batch.write_bytes(
-            f'@cd /d C:\\windows\r\n@"C:\\{LAUNCHER_NAME}"\r\n@exit /b %errorlevel%\r\n'.encode()
+        self.check_root_run(
+            run_commands("cd /d C:\\windows", f'"C:\\{LAUNCHER_NAME}"', "exit /b %errorlevel%")
         )
-        self.check_root_run(run("cmd", args=["/c", windows_path(batch)]))
 
 
 class Console(unittest.TestCase):
