@@ -20,17 +20,11 @@ folder="$work/Bench Install"
 rm -rf "$folder"
 cmake --install build/mingw --prefix "$folder" >/dev/null
 
-export WINEPREFIX="$work/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver
-[ -x "$wine" ] || { wine=$(command -v wine64 || command -v wine); wineserver=wineserver; }
 # One persistent Wine server with the prefix booted: no run pays for them.
-mkdir -p "$WINEPREFIX"
-"$wineserver" -k >/dev/null 2>&1 || true  # one left by an interrupted run
-"$wineserver" -p </dev/null >"$work/wine.log" 2>&1
-"$wine" wineboot -i </dev/null >>"$work/wine.log" 2>&1
-trap '"$wineserver" -k >/dev/null 2>&1 || true' EXIT
+python3 tools/wine.py start "$work/wine-prefix"
+trap 'python3 tools/wine.py stop "$work/wine-prefix"' EXIT
+eval "$(python3 tools/wine.py env "$work/wine-prefix")"
+wine=$WINE_LOADER
 
 windows_folder="Z:$(echo "$folder" | tr / '\\')"
 hyperfine -N --warmup 10 --runs "$runs" --output=pipe --style none \

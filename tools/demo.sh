@@ -12,19 +12,16 @@ demo="$PWD/build/mingw/demo/Quillmesh Connector"
 rm -rf "$demo"
 cmake --install build/mingw --prefix "$demo"
 
-export WINEPREFIX="$PWD/build/mingw/demo-wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY
-wine=/usr/lib/wine/wine64
-[ -x "$wine" ] || wine=$(command -v wine64 || command -v wine)
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "Preparing a Wine prefix in $WINEPREFIX ..."
-    "$wine" wineboot -i </dev/null >"$WINEPREFIX.log" 2>&1
-fi
+prefix="$PWD/build/mingw/demo/wine-prefix"
+echo "Preparing a private Wine prefix in $prefix ..."
+python3 tools/wine.py start "$prefix"
+trap 'python3 tools/wine.py stop "$prefix"' EXIT
+eval "$(python3 tools/wine.py env "$prefix")"
 
 echo "Running: $demo/Quillmesh Connector.exe"
 echo "-------------------------------------------------------------------"
 status=0
-"$wine" "$demo/Quillmesh Connector.exe" || status=$?
+"$WINE_LOADER" "$demo/Quillmesh Connector.exe" || status=$?
 echo "-------------------------------------------------------------------"
 echo "Launcher exit status: $status"
 exit "$status"

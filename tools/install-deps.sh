@@ -3,7 +3,7 @@
 # without prompts. Does nothing when everything is already there.
 set -eu
 
-PACKAGES="cmake make g++ git libgtest-dev python3 tmux
+PACKAGES="cmake make g++ git libgtest-dev python3 tmux black clang-format
 g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 wine wine64"
 
 missing=""

@@ -76,7 +76,9 @@ def png(size):
     raw = b"".join(b"\0" + bytes(v for pixel in row for v in pixel) for row in rows)
 
     def chunk(kind, data):
-        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+        return (
+            struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+        )
 
     return (
         b"\x89PNG\r\n\x1a\n"

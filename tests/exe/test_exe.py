@@ -5,10 +5,12 @@ without its icon), OBJDUMP, WINDRES and PROJECT_VERSION.
 """
 
 import os
+import pathlib
 import re
 import subprocess
 import unittest
 
+MANIFEST = pathlib.Path(__file__).resolve().parents[2] / "launcher" / "quillmesh-launcher.manifest"
 LAUNCHER = os.environ["LAUNCHER_EXE"]
 WITHOUT_ICON = os.environ["LAUNCHER_WITHOUT_ICON_EXE"]
 VERSION = os.environ["PROJECT_VERSION"]
@@ -18,7 +20,9 @@ SYSTEM_DLLS = re.compile(r"KERNEL32\.dll|msvcrt\.dll|api-ms-win-crt-[a-z-]+-l1-1
 
 
 def tool(name, *args):
-    return subprocess.run([os.environ[name], *args], capture_output=True, text=True, check=True).stdout
+    return subprocess.run(
+        [os.environ[name], *args], capture_output=True, text=True, check=True
+    ).stdout
 
 
 def resources(exe):
@@ -70,12 +74,10 @@ class Resources(unittest.TestCase):
         ):
             self.assertIn(f'VALUE "{name}", "{value}"', script)
 
-    def test_manifest_runs_as_invoker_on_windows_10_and_11_in_utf_8(self):
-        text = manifest(LAUNCHER)
-        self.assertIn('<requestedExecutionLevel level="asInvoker" uiAccess="false"/>', text)
-        self.assertIn('<supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"/>', text)
-        self.assertRegex(text, r"<activeCodePage [^>]*>UTF-8</activeCodePage>")
-        self.assertEqual(text, manifest(WITHOUT_ICON))
+    def test_carries_the_manifest_unchanged(self):
+        for exe in (LAUNCHER, WITHOUT_ICON):
+            with self.subTest(exe=exe):
+                self.assertEqual(manifest(exe), MANIFEST.read_text(encoding="utf-8"))
 
     def test_icon_in_several_sizes_only_where_shipped(self):
         script = resources(LAUNCHER)

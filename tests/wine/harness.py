@@ -1,12 +1,10 @@
 """Runs the real launcher exe under Wine in install folders laid out per test.
 
 CTest passes the locations through the environment:
-  LAUNCHER_EXE   the built launcher
-  STANDIN_EXE    the stand-in interpreter, copied in as py\\python.exe
-  WINE_LOADER    Wine's 64-bit loader
-  WINESERVER     Wine's server
-  WINEPREFIX     the private prefix made by the wine-prefix fixture
-  TEST_WORK_DIR  where this test module lays out its folders
+  LAUNCHER_EXE      the built launcher
+  STANDIN_EXE       the stand-in interpreter, copied in as py\\python.exe
+  TEST_WINE_PREFIX  the private prefix made by the wine-prefix fixture
+  TEST_WORK_DIR     where this test module lays out its folders
 """
 
 import os
@@ -15,14 +13,17 @@ import re
 import shlex
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
 
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2] / "tools"))
+import wine  # noqa: E402  (the project's one Wine set-up, in tools/)
+
 LAUNCHER_EXE = pathlib.Path(os.environ["LAUNCHER_EXE"])
 STANDIN_EXE = pathlib.Path(os.environ["STANDIN_EXE"])
-WINE_LOADER = os.environ["WINE_LOADER"]
-WINESERVER = os.environ["WINESERVER"]
-PREFIX = pathlib.Path(os.environ["WINEPREFIX"])
+WINE_LOADER = wine.LOADER
+PREFIX = pathlib.Path(os.environ["TEST_WINE_PREFIX"])
 WORK = pathlib.Path(os.environ["TEST_WORK_DIR"])
 
 LAUNCHER_NAME = "Quillmesh Connector.exe"
@@ -44,16 +45,7 @@ def start_failure(error):
 
 
 def wine_environment(extra=None):
-    """Wine quiet and private; no display, so no dialog can ever block a run."""
-    env = {k: v for k, v in os.environ.items() if not k.startswith(("WINE", "STANDIN_", "DISPLAY"))}
-    env.update(
-        WINEPREFIX=str(PREFIX),
-        WINEDEBUG="-all",
-        WINEDLLOVERRIDES="mscoree,mshtml=",
-        LC_ALL="C.UTF-8",
-    )
-    env.update(extra or {})
-    return env
+    return wine.environment(PREFIX, extra)
 
 
 def windows_path(path):
@@ -102,6 +94,31 @@ def expected_command_line(windows_folder):
     return f'"{windows_folder}\\py\\python.exe" "{windows_folder}\\{SCRIPT_NAME}"'
 
 
+# The stand-in's report: its identity line, then one "key: value" line for
+# each of these keys (and "grandchild" when it was told to spawn one).
+STANDIN_IDENTITY = "stand-in python: a test double of the bundled interpreter, not Python"
+REPORT_ORDER = ("commandline", "directory", "title", "mark", "process")
+REPORT_KEYS = set(REPORT_ORDER)
+
+
+def parse_report(data):
+    fields = {}
+    for line in data.decode("utf-8").splitlines():
+        key, sep, value = line.partition(": ")
+        if sep and key in REPORT_KEYS | {"grandchild"}:
+            fields[key] = value
+    return fields
+
+
+def assert_started_in(test, report, folder):
+    """The interpreter got exactly the two quoted paths in `folder`, and
+    `folder` as its working directory. `folder` is a Unix path, or a Windows
+    path as a string."""
+    windows_folder = folder if isinstance(folder, str) else windows_path(folder)
+    test.assertEqual(report.get("commandline"), expected_command_line(windows_folder), report)
+    test.assertEqual(report.get("directory"), windows_folder, report)
+
+
 class Run:
     def __init__(self, status, stdout, stderr):
         self.status, self.stdout, self.stderr = status, stdout, stderr
@@ -111,16 +128,9 @@ class Run:
         return parse_report(self.stdout.split(BANNER, 1)[-1])
 
 
-def parse_report(data):
-    fields = {}
-    for line in data.decode("utf-8").splitlines():
-        key, sep, value = line.partition(": ")
-        if sep and key in ("commandline", "directory", "title", "mark", "process", "grandchild"):
-            fields[key] = value
-    return fields
-
-
-def run(program, args=(), cwd=None, env=None, stdin=subprocess.DEVNULL, pipes=False):
+def run(
+    program, args=(), cwd=None, env=None, stdin=subprocess.DEVNULL, pipes=False, timeout=TIMEOUT
+):
     """Runs a Windows program; its streams go to files or to pipes, never to
     /dev/null, where Wine writes very slowly."""
     with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
@@ -131,7 +141,7 @@ def run(program, args=(), cwd=None, env=None, stdin=subprocess.DEVNULL, pipes=Fa
             stdin=stdin,
             stdout=subprocess.PIPE if pipes else out,
             stderr=subprocess.PIPE if pipes else err,
-            timeout=TIMEOUT,
+            timeout=timeout,
         )
         if pipes:
             return Run(done.returncode, done.stdout, done.stderr)

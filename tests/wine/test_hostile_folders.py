@@ -9,10 +9,10 @@ import unittest
 from harness import (
     BANNER,
     LAUNCHER_NAME,
+    REPORT_KEYS,
     WINE_LOADER,
     WORK,
-    deep_install_folder,
-    expected_command_line,
+    assert_started_in,
     fresh_folder,
     install_folder,
     parse_report,
@@ -56,39 +56,25 @@ def taskkill(pid):
 class HostileFolderNames(unittest.TestCase):
     def check_child(self, result, folder):
         self.assertEqual(result.status, 0, result.stderr)
-        report = parse_report(result.stdout.split(BANNER, 1)[-1])
-        self.assertEqual(report["commandline"], expected_command_line(windows_path(folder)))
-        self.assertEqual(report["directory"], windows_path(folder))
+        assert_started_in(self, result.report(), folder)
 
     def test_launcher_and_batch_file_pass_the_folder_through_untouched(self):
         for name in HOSTILE_NAMES:
-            with self.subTest(folder=name):
-                folder = fresh_folder("names", name)
-                launcher = install_folder(folder)
-                elsewhere = fresh_folder("names elsewhere")
-                result = run(launcher, cwd=elsewhere)
+            folder = fresh_folder("names", name)
+            elsewhere = fresh_folder("names elsewhere")
+            with self.subTest(folder=name, started="launcher"):
+                result = run(install_folder(folder), cwd=elsewhere)
                 self.assertTrue(result.stdout.startswith(BANNER), result.stdout)
                 self.check_child(result, folder)
-                # The batch file is the user's fallback: it must survive the same names.
-                shutil.copyfile(os.environ["RUN_CONNECTOR_BAT"], folder / "Run Connector.bat")
-                result = run_batch(folder / "Run Connector.bat", cwd=elsewhere)
+            # The batch file is the user's fallback: it must survive the same names.
+            with self.subTest(folder=name, started="Run Connector.bat"):
                 if "%" in name:
-                    # Wine's cmd expands the % signs inside what %~dp0 gave
-                    # it once more (Windows' cmd does not), so there the
-                    # batch file loses the folder and says it failed.
-                    self.assertNotEqual(result.status, 0)
-                    self.assertIn(b"The Quillmesh Connector ended with an error", result.stdout)
-                else:
-                    self.check_child(result, folder)
-
-    def test_deepest_accepted_folder(self):
-        # A module path of 259 bytes, the longest accepted. Wine starts an
-        # interpreter whose path is past 260 bytes; Windows without long-path
-        # support would refuse it with a start failure instead.
-        launcher = deep_install_folder("deep", 259)
-        folder = launcher.parent
-        self.assertEqual(len(windows_path(launcher)), 259)
-        self.check_child(run(launcher), folder)
+                    self.skipTest(
+                        "known platform difference: Wine's cmd expands the % signs in what "
+                        "%~dp0 gives once more (Windows' cmd does not), so the folder is lost"
+                    )
+                shutil.copyfile(os.environ["RUN_CONNECTOR_BAT"], folder / "Run Connector.bat")
+                self.check_child(run_batch(folder / "Run Connector.bat", cwd=elsewhere), folder)
 
 
 class WaysOfStarting(unittest.TestCase):
@@ -103,27 +89,24 @@ class WaysOfStarting(unittest.TestCase):
 
     def test_relative_paths_find_the_launchers_own_folder(self):
         unix_relative = run(os.path.join("real install", LAUNCHER_NAME), cwd=self.folder.parent)
-        self.assertEqual(self.report_of(unix_relative)["directory"], windows_path(self.folder))
+        assert_started_in(self, self.report_of(unix_relative), self.folder)
         sibling = fresh_folder("started", "sibling")
-        result = run_commands(f'cd /d "{windows_path(sibling)}"', f'"..\\real install\\{LAUNCHER_NAME}"')
-        report = parse_report(result.stdout)
-        self.assertEqual(report["directory"], windows_path(self.folder))
+        result = run_commands(
+            f'cd /d "{windows_path(sibling)}"', f'"..\\real install\\{LAUNCHER_NAME}"'
+        )
+        assert_started_in(self, self.report_of(result), self.folder)
 
     def test_working_directory_on_another_drive(self):
         result = run_commands("cd /d C:\\windows", f'"{windows_path(self.launcher)}"')
-        report = parse_report(result.stdout)
-        self.assertEqual(report["commandline"], expected_command_line(windows_path(self.folder)))
-        self.assertEqual(report["directory"], windows_path(self.folder))
+        assert_started_in(self, self.report_of(result), self.folder)
 
     def test_through_a_linked_folder(self):
         link = WORK / "started" / "linked install"
         if link.is_symlink():
             link.unlink()
         link.symlink_to(self.folder, target_is_directory=True)
-        report = self.report_of(run(link / LAUNCHER_NAME))
         # The folder as the user reached it, which is the install folder itself.
-        self.assertEqual(report["directory"], windows_path(link))
-        self.assertEqual(report["commandline"], expected_command_line(windows_path(link)))
+        assert_started_in(self, self.report_of(run(link / LAUNCHER_NAME)), link)
 
     def test_through_a_link_to_the_exe_itself(self):
         # The module path is the link's, as on Windows: its folder holds no
@@ -135,19 +118,23 @@ class WaysOfStarting(unittest.TestCase):
         self.assertEqual(result.stderr, start_failure(2))
 
     def test_by_short_path(self):
-        short = run_commands("echo %~s1", args=[windows_path(self.launcher)]).stdout.decode().strip()
+        short = (
+            run_commands("echo %~s1", args=[windows_path(self.launcher)]).stdout.decode().strip()
+        )
         short_folder = short.rsplit("\\", 1)[0]
         self.assertNotEqual(short_folder, windows_path(self.folder), "Wine gave no short name")
-        report = self.report_of(run(short))
-        self.assertEqual(report["commandline"], expected_command_line(short_folder))
-        self.assertEqual(report["directory"], short_folder)
+        assert_started_in(self, self.report_of(run(short)), short_folder)
 
 
 class BrokenInterpreter(unittest.TestCase):
     def test_start_failure_names_the_platforms_error(self):
         # The numbers are Wine's, and match Windows: access denied for a
         # folder, not a valid program for an empty or a text file.
-        cases = [("a folder", 5, None), ("an empty file", 193, b""), ("a text file", 193, b"print('hi')\r\n")]
+        cases = [
+            ("a folder", 5, None),
+            ("an empty file", 193, b""),
+            ("a text file", 193, b"print('hi')\r\n"),
+        ]
         for kind, error, content in cases:
             with self.subTest(python_exe_is=kind):
                 folder = fresh_folder("broken", kind)
@@ -172,7 +159,10 @@ class InterpreterEndings(unittest.TestCase):
     def test_crash_still_ends_with_zero(self):
         # Wine would start its debugger on the crash, as Windows would its
         # error reporting; neither concerns the launcher, so it is off here.
-        result = run(self.launcher, env={"STANDIN_CRASH": "1", "WINEDLLOVERRIDES": "mscoree,mshtml=;winedbg.exe=d"})
+        result = run(
+            self.launcher,
+            env={"STANDIN_CRASH": "1", "WINEDLLOVERRIDES": "mscoree,mshtml=;winedbg.exe=d"},
+        )
         self.assertEqual(result.status, 0)
         self.assertTrue(result.stdout.startswith(BANNER + b"stand-in python:"))
         self.assertNotIn(b"Could not", result.stderr)
@@ -180,14 +170,22 @@ class InterpreterEndings(unittest.TestCase):
     def test_terminated_from_outside_still_ends_with_zero(self):
         report_file = self.folder / "terminated.txt"
         report_file.unlink(missing_ok=True)
-        env = wine_environment({"STANDIN_SLEEP_MS": "120000", "STANDIN_REPORT": windows_path(report_file)})
+        env = wine_environment(
+            {"STANDIN_SLEEP_MS": "120000", "STANDIN_REPORT": windows_path(report_file)}
+        )
         with open(self.folder / "terminated.out", "wb") as out:
             launcher = subprocess.Popen(
-                [WINE_LOADER, str(self.launcher)], env=env, stdin=subprocess.DEVNULL, stdout=out, stderr=out
+                [WINE_LOADER, str(self.launcher)],
+                env=env,
+                stdin=subprocess.DEVNULL,
+                stdout=out,
+                stderr=out,
             )
             try:
                 deadline = time.monotonic() + 60
-                while "process" not in parse_report(report_file.read_bytes() if report_file.exists() else b""):
+                while "process" not in parse_report(
+                    report_file.read_bytes() if report_file.exists() else b""
+                ):
                     self.assertLess(time.monotonic(), deadline, "the interpreter never reported")
                     time.sleep(0.1)
                 taskkill(parse_report(report_file.read_bytes())["process"])
@@ -196,29 +194,45 @@ class InterpreterEndings(unittest.TestCase):
                 launcher.kill()
 
     def test_launcher_ends_with_the_interpreter_not_its_grandchild(self):
+        # The grandchild lives far longer than the run may take: a launcher
+        # that waited for it would be cut off and reported here.
         done = self.folder / "grandchild-done"
         done.unlink(missing_ok=True)
-        result = run(
-            self.launcher,
-            env={"STANDIN_SPAWN": "120000", "STANDIN_GRANDCHILD_DONE_FILE": windows_path(done)},
-        )
+        report_file = self.folder / "grandchild-report.txt"
+        report_file.unlink(missing_ok=True)
+        env = {
+            "STANDIN_SPAWN": "90000",
+            "STANDIN_GRANDCHILD_DONE_FILE": windows_path(done),
+            "STANDIN_REPORT": windows_path(report_file),
+        }
+        try:
+            result = run(self.launcher, env=env, timeout=30)
+        except subprocess.TimeoutExpired:
+            self.fail("the launcher waited for the interpreter's own child, not the interpreter")
+        finally:
+            report = report_file.read_bytes() if report_file.exists() else b""
+            grandchild = parse_report(report).get("grandchild")
+            if grandchild:
+                taskkill(grandchild)
         self.assertEqual(result.status, 0)
-        grandchild = result.report()["grandchild"]
-        # Had the launcher waited for the grandchild, it would be done by now.
+        self.assertIsNotNone(grandchild, "the interpreter started no child")
         self.assertFalse(done.exists())
-        taskkill(grandchild)
 
     def test_large_output_arrives_whole_and_in_order(self):
         lines = 50000
-        expected_out = b"".join(b"out %08d the quick brown fox jumps over the lazy dog\r\n" % i for i in range(lines))
-        expected_err = b"".join(b"err %08d the quick brown fox jumps over the lazy dog\r\n" % i for i in range(lines))
+        expected_out = b"".join(
+            b"out %08d the quick brown fox jumps over the lazy dog\r\n" % i for i in range(lines)
+        )
+        expected_err = b"".join(
+            b"err %08d the quick brown fox jumps over the lazy dog\r\n" % i for i in range(lines)
+        )
         for pipes in (False, True):
             with self.subTest(streams="pipes" if pipes else "files"):
                 result = run(self.launcher, env={"STANDIN_FLOOD": str(lines)}, pipes=pipes)
                 self.assertEqual(result.status, 0)
                 head, first, rest = result.stdout.partition(b"out 00000000 ")
                 self.assertTrue(head.startswith(BANNER + b"stand-in python:"), head)
-                self.assertEqual(set(parse_report(head)), {"commandline", "directory", "title", "mark", "process"})
+                self.assertEqual(set(parse_report(head)), REPORT_KEYS)
                 self.assertTrue(first + rest == expected_out, "stdout lost or reordered lines")
                 self.assertTrue(result.stderr == expected_err, "stderr lost or reordered lines")
 

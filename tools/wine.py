@@ -1,0 +1,94 @@
+"""How this project runs Windows programs under Wine: the one place that
+knows where Wine is, how its environment is set and how a private prefix is
+started and stopped. The tests import it; the demo and the benchmark call it.
+
+usage: wine.py start PREFIX   boot the prefix under a persistent Wine server
+       wine.py stop PREFIX    end that server and everything it runs
+       wine.py env PREFIX     print the environment as shell `export` lines
+
+A persistent server with the prefix booted means no run pays for a prefix
+start, and Wine's background services, started with every stream going to
+PREFIX.log, can never hold a caller's pipe open.
+"""
+
+import os
+import pathlib
+import shlex
+import shutil
+import subprocess
+import sys
+
+
+def _program(debian_path, *names):
+    """Debian keeps the 64-bit loader out of PATH; calling it directly also
+    keeps any wrapper script from adding messages of its own."""
+    if os.access(debian_path, os.X_OK):
+        return debian_path
+    for name in names:
+        found = shutil.which(name)
+        if found:
+            return found
+    raise SystemExit(f"Wine is not installed ({debian_path} not found): run tools/install-deps.sh")
+
+
+LOADER = _program("/usr/lib/wine/wine64", "wine64", "wine")
+SERVER = _program("/usr/lib/wine/wineserver", "wineserver64", "wineserver")
+
+
+def environment(prefix, extra=None):
+    """Wine quiet and private. No display unless the caller gives one, so no
+    dialog can ever block a run; no menu entries written into the host's
+    desktop; Mono and Gecko never offered for download."""
+    env = {k: v for k, v in os.environ.items() if not k.startswith(("WINE", "STANDIN_", "DISPLAY"))}
+    env.update(
+        WINEPREFIX=str(prefix),
+        WINEDEBUG="-all",
+        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d",
+        LC_ALL="C.UTF-8",
+    )
+    env.update(extra or {})
+    return env
+
+
+def start(prefix):
+    prefix = pathlib.Path(prefix)
+    stop(prefix)  # a server left by an interrupted run would hold the old prefix
+    shutil.rmtree(prefix, ignore_errors=True)
+    prefix.mkdir(parents=True)
+    with open(str(prefix) + ".log", "wb") as log:
+        detached = dict(
+            env=environment(prefix),
+            stdin=subprocess.DEVNULL,
+            stdout=log,
+            stderr=log,
+            start_new_session=True,
+            timeout=300,
+        )
+        subprocess.run([SERVER, "-p"], check=True, **detached)
+        subprocess.run([LOADER, "wineboot", "-i"], check=True, **detached)
+
+
+def stop(prefix):
+    subprocess.run(
+        [SERVER, "-k"], env=environment(prefix), stdin=subprocess.DEVNULL, capture_output=True
+    )
+
+
+def main(command, prefix):
+    if command == "start":
+        start(prefix)
+    elif command == "stop":
+        stop(prefix)
+    elif command == "env":
+        for key in ("WINEPREFIX", "WINEDEBUG", "WINEDLLOVERRIDES", "LC_ALL"):
+            print(f"export {key}={shlex.quote(environment(prefix)[key])}")
+        print(f"export WINE_LOADER={shlex.quote(LOADER)} WINESERVER={shlex.quote(SERVER)}")
+        print("unset DISPLAY")
+    else:
+        raise SystemExit(__doc__)
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 3:
+        raise SystemExit(__doc__)
+    main(*sys.argv[1:])
