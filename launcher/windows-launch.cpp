@@ -16,6 +16,8 @@
 // text around them) never exceeds 2 * 258 + 42 = 558 bytes.
 static const DWORD kModulePathSize = 260;
 static const size_t kCommandLineSize = 616;
+// How long a failure message is held on screen at most, waiting for a key.
+static const DWORD kKeyWaitMilliseconds = 60 * 1000;
 
 static const char kConsoleTitle[] = "Quillmesh Connector";
 static const char kStartBanner[] = "Quillmesh Connector starting...\n\n";
@@ -24,6 +26,37 @@ static const char kFolderFailure[] = "Could not locate this program's folder.\n"
 static const char kPathFailure[] = "Unexpected install path.\n";
 static const char kStartFailure[] = "Could not start the bundled Python (error %lu).\n"
                                     "Try double-clicking 'Run Connector.bat' in the same folder.\n";
+static const char kPressAnyKey[] = "Press any key to close this window.\n";
+
+// After a failure: when the console is ours alone, as after a double-click,
+// it closes the moment we end, taking the message with it. Hold it open until
+// a key goes down, but never longer than kKeyWaitMilliseconds, so that a
+// console nobody sees cannot hang. A console shared with a shell, or standard
+// input that is not the console, needs no holding: we leave at once.
+static void keepMessageOnScreen()
+{
+    DWORD attached[2];
+    DWORD mode;
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    if (GetConsoleProcessList(attached, 2) != 1 || !GetConsoleMode(input, &mode))
+        return;
+
+    fputs(kPressAnyKey, stderr);
+    // Only a key pressed after the prompt counts.
+    FlushConsoleInputBuffer(input);
+    ULONGLONG deadline = GetTickCount64() + kKeyWaitMilliseconds;
+    for (ULONGLONG now = GetTickCount64(); now < deadline; now = GetTickCount64()) {
+        if (WaitForSingleObject(input, (DWORD)(deadline - now)) != WAIT_OBJECT_0)
+            break;
+        // Releases, mouse, focus and resize events are read and passed over.
+        INPUT_RECORD event;
+        DWORD read;
+        if (!ReadConsoleInputA(input, &event, 1, &read))
+            break;
+        if (read == 1 && event.EventType == KEY_EVENT && event.Event.KeyEvent.bKeyDown)
+            break;
+    }
+}
 
 int main()
 {
@@ -34,6 +67,7 @@ int main()
     // 0 means no path; the full buffer size means the path was cut short.
     if (length - 1 > kModulePathSize - 2) {
         fputs(kFolderFailure, stderr);
+        keepMessageOnScreen();
         return 1;
     }
 
@@ -41,6 +75,7 @@ int main()
     char* cut = strrchr(folder, '\\');
     if (cut == NULL) {
         fputs(kPathFailure, stderr);
+        keepMessageOnScreen();
         return 1;
     }
     *cut = '\0';
@@ -76,6 +111,7 @@ int main()
         // Read the error before any output can overwrite it.
         DWORD error = GetLastError();
         fprintf(stderr, kStartFailure, error);
+        keepMessageOnScreen();
         return 1;
     }
 

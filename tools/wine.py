@@ -9,6 +9,10 @@ usage: wine.py start PREFIX   boot the prefix under a persistent Wine server
 A persistent server with the prefix booted means no run pays for a prefix
 start, and Wine's background services, started with every stream going to
 PREFIX.log, can never hold a caller's pipe open.
+
+A prefix booted without a display can never open a window. Where windows are
+wanted (a double-click's console window), boot a prefix of its own with a
+VirtualDisplay: start(prefix, display).
 """
 
 import os
@@ -17,6 +21,7 @@ import shlex
 import shutil
 import subprocess
 import sys
+import tempfile
 
 
 def _program(debian_path, *names):
@@ -50,14 +55,14 @@ def environment(prefix, extra=None):
     return env
 
 
-def start(prefix):
+def start(prefix, display=None):
     prefix = pathlib.Path(prefix)
     stop(prefix)  # a server left by an interrupted run would hold the old prefix
     shutil.rmtree(prefix, ignore_errors=True)
     prefix.mkdir(parents=True)
     with open(str(prefix) + ".log", "wb") as log:
         detached = dict(
-            env=environment(prefix),
+            env=environment(prefix, display and display.environment()),
             stdin=subprocess.DEVNULL,
             stdout=log,
             stderr=log,
@@ -72,6 +77,81 @@ def stop(prefix):
     subprocess.run(
         [SERVER, "-k"], env=environment(prefix), stdin=subprocess.DEVNULL, capture_output=True
     )
+
+
+class VirtualDisplay:
+    """An X server of our own (Xvfb) for Wine's windows, with a small window
+    manager when title bars should show; xdotool finds windows and types
+    into them, ImageMagick pictures the screen."""
+
+    def __init__(self, window_manager=False):
+        read, write = os.pipe()
+        self.server = subprocess.Popen(
+            [
+                "Xvfb",
+                "-displayfd",
+                str(write),
+                "-screen",
+                "0",
+                "1024x640x24",
+                "-wr",
+                "-nolisten",
+                "tcp",
+            ],
+            pass_fds=(write,),
+            stdin=subprocess.DEVNULL,
+            stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL,
+            start_new_session=True,
+        )
+        os.close(write)
+        with os.fdopen(read) as numbers:
+            self.name = ":" + numbers.readline().strip()
+        self.window_manager = None
+        if window_manager:
+            # twm's own fonts are not on a bare X server; "fixed" always is.
+            config = tempfile.NamedTemporaryFile("w", prefix="twmrc-", delete=False)
+            with config:
+                for item in ("TitleFont", "MenuFont", "IconFont", "ResizeFont", "IconManagerFont"):
+                    config.write(f'{item} "fixed"\n')
+                config.write("NoGrabServer\nRandomPlacement\n")
+            self.window_manager = subprocess.Popen(
+                ["twm", "-f", config.name],
+                env=dict(os.environ, **self.environment()),
+                stdin=subprocess.DEVNULL,
+                stdout=subprocess.DEVNULL,
+                stderr=subprocess.DEVNULL,
+            )
+
+    def environment(self):
+        return {"DISPLAY": self.name}
+
+    def _run(self, *command):
+        return subprocess.run(
+            command,
+            env=dict(os.environ, **self.environment()),
+            stdin=subprocess.DEVNULL,
+            capture_output=True,
+            text=True,
+            timeout=60,
+        )
+
+    def windows(self, title):
+        """The ids of the windows with exactly this title."""
+        return self._run("xdotool", "search", "--name", f"^{title}$").stdout.split()
+
+    def press(self, window, key):
+        self._run("xdotool", "key", "--window", window, key)
+
+    def picture(self, path):
+        """Pictures the windows on screen, cut to what is not background."""
+        self._run("import", "-window", "root", "-trim", "+repage", str(path)).check_returncode()
+
+    def close(self):
+        for process in (self.window_manager, self.server):
+            if process:
+                process.terminate()
+                process.wait(timeout=30)
 
 
 def main(command, prefix):

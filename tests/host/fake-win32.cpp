@@ -9,13 +9,33 @@ Script script;
 Seen seen;
 char processHandle;
 char threadHandle;
+char inputHandle;
 static DWORD lastError;
+
+// Each event arrives this long into a wait for it.
+static const ULONGLONG kEventDelay = 500;
 
 void reset()
 {
     script = Script();
     seen = Seen();
+    seen.clock = 1000000;
     lastError = 0;
+}
+
+INPUT_RECORD keyEvent(bool down)
+{
+    INPUT_RECORD event{};
+    event.EventType = KEY_EVENT;
+    event.Event.KeyEvent.bKeyDown = down ? TRUE : FALSE;
+    return event;
+}
+
+INPUT_RECORD otherEvent(WORD type)
+{
+    INPUT_RECORD event{};
+    event.EventType = type;
+    return event;
 }
 
 static long bytesWritten(int fd)
@@ -30,6 +50,8 @@ static std::string handleName(HANDLE handle)
         return "process";
     if (handle == &threadHandle)
         return "thread";
+    if (handle == &inputHandle)
+        return "input";
     return "unknown";
 }
 
@@ -88,7 +110,14 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds)
 {
     seen.calls.push_back("WaitForSingleObject " + handleName(handle) + " " +
                          (milliseconds == INFINITE ? "INFINITE" : std::to_string(milliseconds)));
-    return 0;
+    if (handle != &inputHandle)
+        return WAIT_OBJECT_0;
+    if (!seen.input.empty() && kEventDelay <= milliseconds) {
+        seen.clock += kEventDelay;
+        return WAIT_OBJECT_0;
+    }
+    seen.clock += milliseconds;
+    return WAIT_TIMEOUT;
 }
 
 BOOL CloseHandle(HANDLE handle)
@@ -103,4 +132,52 @@ DWORD GetLastError(void)
     seen.stdoutBytesAtGetLastError = bytesWritten(1);
     seen.stderrBytesAtGetLastError = bytesWritten(2);
     return lastError;
+}
+
+HANDLE GetStdHandle(DWORD which)
+{
+    return which == STD_INPUT_HANDLE ? &inputHandle : NULL;
+}
+
+DWORD GetConsoleProcessList(DWORD* processes, DWORD count)
+{
+    seen.calls.push_back("GetConsoleProcessList");
+    for (DWORD i = 0; i < count && i < script.consoleProcesses; ++i)
+        processes[i] = 100 + i;
+    if (script.consoleProcesses > 0) // the events typed so far
+        seen.input.assign(script.inputBefore.begin(), script.inputBefore.end());
+    return script.consoleProcesses;
+}
+
+BOOL GetConsoleMode(HANDLE console, DWORD* mode)
+{
+    seen.calls.push_back("GetConsoleMode " + handleName(console));
+    *mode = 0x1f7;
+    return script.consoleProcesses > 0 && console == &inputHandle && script.inputIsConsole;
+}
+
+BOOL FlushConsoleInputBuffer(HANDLE input)
+{
+    seen.calls.push_back("FlushConsoleInputBuffer " + handleName(input));
+    // What was typed before is gone; what the user types now arrives.
+    seen.input.assign(script.inputAfter.begin(), script.inputAfter.end());
+    return TRUE;
+}
+
+BOOL ReadConsoleInputA(HANDLE input, INPUT_RECORD* buffer, DWORD length, DWORD* read)
+{
+    seen.calls.push_back("ReadConsoleInputA " + handleName(input));
+    *read = 0;
+    // Like the real call, it blocks for an event; here one must be there.
+    if (seen.input.empty() || length == 0)
+        return FALSE;
+    *buffer = seen.input.front();
+    seen.input.pop_front();
+    *read = 1;
+    return TRUE;
+}
+
+ULONGLONG GetTickCount64(void)
+{
+    return seen.clock;
 }

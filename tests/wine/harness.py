@@ -169,45 +169,89 @@ def run_batch(batch, cwd=None, env=None):
     return run_commands(f"cd /d {quoted(cwd or WORK)}", quoted(batch), env=env)
 
 
-def run_in_terminal(program, env=None):
-    """Runs a Windows program in a tmux pane, where Wine keeps a real console.
+class Terminal:
+    """A Windows program run in a tmux pane, where Wine gives it a real
+    console: its own, as after a double-click, when it is started straight
+    from the pane; cmd's, when `through_cmd` starts it from a batch file that
+    cmd runs in the pane. `stdin_file` redirects its standard input.
 
-    Returns (exit status, pane title, screen text). The title is the one the
-    terminal shows: Wine's console passes SetConsoleTitle on to it."""
-    folder = pathlib.Path(tempfile.mkdtemp(dir=WORK, prefix="terminal-"))
-    socket, status_file = folder / "tmux.sock", folder / "status"
-    script = folder / "run.sh"
-    exports = "".join(
-        f"export {k}={shlex.quote(v)}\n"
-        for k, v in wine_environment(env).items()
-        if re.fullmatch(r"[A-Za-z_][A-Za-z0-9_]*", k)
-    )
-    script.write_text(
-        f"{exports}{shlex.quote(WINE_LOADER)} {shlex.quote(str(program))}\n"
-        f"echo $? > '{status_file}.tmp'\nmv '{status_file}.tmp' '{status_file}'\nexec sleep 600\n"
-    )
-    tmux = ["tmux", "-S", str(socket), "-f", "/dev/null"]
-    subprocess.run(
-        [*tmux, "new-session", "-d", "-x", "160", "-y", "50", "sh", str(script)],
-        check=True,
-        stdin=subprocess.DEVNULL,
-        stdout=subprocess.DEVNULL,
-        stderr=subprocess.DEVNULL,
-        timeout=30,
-    )
+    The title is the one the terminal shows: Wine's console passes
+    SetConsoleTitle on to it."""
 
-    def tmux_out(*args):
-        return subprocess.run([*tmux, *args], capture_output=True, text=True, check=True).stdout
+    def __init__(self, program, env=None, through_cmd=False, stdin_file=None):
+        self.folder = pathlib.Path(tempfile.mkdtemp(dir=WORK, prefix="terminal-"))
+        self.status_file = self.folder / "status"
+        command = [WINE_LOADER, str(program)]
+        if through_cmd:
+            start = self.folder / "start.bat"
+            start.write_bytes(f'@"{windows_path(program)}"\r\n'.encode("utf-8"))
+            command = [WINE_LOADER, "cmd", "/c", windows_path(start)]
+        exports = "".join(
+            f"export {k}={shlex.quote(v)}\n"
+            for k, v in wine_environment(env).items()
+            if re.fullmatch(r"[A-Za-z_][A-Za-z0-9_]*", k)
+        )
+        redirect = f" <{shlex.quote(str(stdin_file))}" if stdin_file else ""
+        script = self.folder / "run.sh"
+        script.write_text(
+            f"{exports}{shlex.join(command)}{redirect}\n"
+            f"echo $? > '{self.status_file}.tmp'\nmv '{self.status_file}.tmp' '{self.status_file}'\n"
+            "exec sleep 600\n"
+        )
+        self.tmux = ["tmux", "-S", str(self.folder / "tmux.sock"), "-f", "/dev/null"]
+        self.started = time.monotonic()
+        subprocess.run(
+            [*self.tmux, "new-session", "-d", "-x", "160", "-y", "50", "sh", str(script)],
+            check=True,
+            stdin=subprocess.DEVNULL,
+            stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL,
+            timeout=30,
+        )
 
-    try:
-        deadline = time.monotonic() + TIMEOUT
-        while not status_file.exists():
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        subprocess.run([*self.tmux, "kill-server"], capture_output=True)
+
+    def _tmux(self, *args):
+        return subprocess.run(
+            [*self.tmux, *args], capture_output=True, text=True, check=True, timeout=30
+        ).stdout
+
+    def title(self):
+        return self._tmux("display-message", "-p", "#{pane_title}").rstrip("\n")
+
+    def screen_lines(self):
+        """The screen's lines that hold text."""
+        return [line for line in self._tmux("capture-pane", "-p").splitlines() if line.strip()]
+
+    def press(self, key):
+        self._tmux("send-keys", key)
+
+    def status(self):
+        """The exit status, or None while the program runs."""
+        if not self.status_file.exists():
+            return None
+        return int(self.status_file.read_text())
+
+    def wait_for(self, condition, timeout, what):
+        deadline = time.monotonic() + timeout
+        while not condition():
             if time.monotonic() > deadline:
-                raise TimeoutError(f"{program} did not end in the terminal")
+                raise TimeoutError(f"{what} within {timeout} s; screen: {self.screen_lines()}")
             time.sleep(0.1)
 
-        title = tmux_out("display-message", "-p", "#{pane_title}").rstrip("\n")
-        screen = tmux_out("capture-pane", "-p")
-        return int(status_file.read_text()), title, screen
-    finally:
-        subprocess.run([*tmux, "kill-server"], capture_output=True)
+    def wait(self, timeout=TIMEOUT):
+        """Waits for the program to end; returns its exit status."""
+        self.wait_for(lambda: self.status() is not None, timeout, "the program did not end")
+        return self.status()
+
+
+def run_in_terminal(program, env=None):
+    """Runs a program to its end in its own console; returns (exit status,
+    pane title, the screen's lines that hold text)."""
+    with Terminal(program, env) as terminal:
+        status = terminal.wait()
+        return status, terminal.title(), terminal.screen_lines()

@@ -1,5 +1,6 @@
 """End-to-end behaviour of the launcher exe under Wine, seen from the child."""
 
+import time
 import unittest
 
 from harness import (
@@ -9,7 +10,10 @@ from harness import (
     PREFIX,
     REPORT_ORDER,
     STANDIN_IDENTITY,
+    TIMEOUT,
     TITLE,
+    WORK,
+    Terminal,
     assert_started_in,
     deep_install_folder,
     fresh_folder,
@@ -120,8 +124,21 @@ class DriveRoot(unittest.TestCase):
         )
 
 
+BANNER_LINE = "Quillmesh Connector starting..."
+START_FAILURE_LINES = [
+    f"Could not start the bundled Python (error {ERROR_FILE_NOT_FOUND}).",
+    "Try double-clicking 'Run Connector.bat' in the same folder.",
+]
+FOLDER_FAILURE_LINE = "Could not locate this program's folder."
+PROMPT = "Press any key to close this window."
+# Well inside the minute that a failure may wait for a key: a run that ends
+# within this without a key press did not wait for one.
+ENDS_WITHOUT_A_KEY = 30
+
+
 class Console(unittest.TestCase):
-    """Where a real console exists, its title is the one the user sees."""
+    """In a real console: the title the user sees, and a failure message that
+    stays on screen when the console would close with the launcher."""
 
     def test_title_set_before_the_child_starts(self):
         folder = fresh_folder("console title")
@@ -133,30 +150,52 @@ class Console(unittest.TestCase):
         self.assertEqual(status, 0, screen)
         self.assertEqual(title, TITLE)
         self.assertEqual(parse_report(report_file.read_bytes())["title"], TITLE)
-        self.assertIn("Quillmesh Connector starting...", screen)
+        self.assertIn(BANNER_LINE, screen)
 
-    def test_title_and_banner_precede_a_start_failure(self):
-        launcher = install_folder(fresh_folder("console no python"), python=False)
-        status, title, screen = run_in_terminal(launcher)
-        self.assertEqual(status, 1, screen)
-        self.assertEqual(title, TITLE)
-        lines = [line for line in screen.splitlines() if line.strip()]
-        self.assertEqual(
-            lines,
-            [
-                "Quillmesh Connector starting...",
-                f"Could not start the bundled Python (error {ERROR_FILE_NOT_FOUND}).",
-                "Try double-clicking 'Run Connector.bat' in the same folder.",
-            ],
-        )
+    def test_failure_waits_for_a_key_only_in_a_console_of_its_own(self):
+        stdin_file = WORK / "empty-stdin"
+        stdin_file.write_bytes(b"")
+        no_python = install_folder(fresh_folder("console no python"), python=False)
+        too_long = deep_install_folder("console too long", 260)
+        complete = install_folder(fresh_folder("console complete"))
+        cases = [
+            # start, launcher, screen, title set, waits for a key, status
+            ("own console", no_python, [BANNER_LINE, *START_FAILURE_LINES, PROMPT], True, True, 1),
+            ("own console", too_long, [FOLDER_FAILURE_LINE, PROMPT], False, True, 1),
+            ("cmd's console", no_python, [BANNER_LINE, *START_FAILURE_LINES], True, False, 1),
+            ("stdin redirected", no_python, [BANNER_LINE, *START_FAILURE_LINES], True, False, 1),
+            ("own console", complete, None, True, False, 0),
+        ]
+        for start, launcher, screen, title_set, waits, status in cases:
+            with self.subTest(start=start, folder=launcher.parent.name[:20]):
+                with Terminal(
+                    launcher,
+                    through_cmd=start == "cmd's console",
+                    stdin_file=stdin_file if start == "stdin redirected" else None,
+                ) as terminal:
+                    if waits:
+                        terminal.wait_for(
+                            lambda: PROMPT in terminal.screen_lines(), TIMEOUT, "no prompt"
+                        )
+                        time.sleep(3)
+                        self.assertIsNone(terminal.status(), "ended without a key")
+                        terminal.press("x")
+                    self.assertEqual(terminal.wait(ENDS_WITHOUT_A_KEY), status)
+                    lines = terminal.screen_lines()
+                    if screen is None:  # the interpreter ran: banner, then its report
+                        self.assertEqual(lines[:2], [BANNER_LINE, STANDIN_IDENTITY])
+                    else:
+                        self.assertEqual(lines, screen)
+                    if start != "cmd's console":  # there the title is cmd's to set
+                        self.assertEqual(terminal.title() == TITLE, title_set)
 
-    def test_folder_failure_leaves_title_and_prints_no_banner(self):
-        launcher = deep_install_folder("console too long", 260)
-        status, title, screen = run_in_terminal(launcher)
-        self.assertEqual(status, 1, screen)
-        self.assertNotEqual(title, TITLE)
-        lines = [line for line in screen.splitlines() if line.strip()]
-        self.assertEqual(lines, ["Could not locate this program's folder."])
+    def test_failure_without_a_key_ends_by_itself_after_a_minute(self):
+        launcher = install_folder(fresh_folder("console nobody"), python=False)
+        with Terminal(launcher) as terminal:
+            terminal.wait_for(lambda: PROMPT in terminal.screen_lines(), TIMEOUT, "no prompt")
+            time.sleep(50)
+            self.assertIsNone(terminal.status(), "the message was not held for the minute")
+            self.assertEqual(terminal.wait(40), 1)
 
 
 if __name__ == "__main__":
