@@ -5,7 +5,7 @@ set -eu
 
 PACKAGES="cmake make g++ git libgtest-dev python3 tmux black clang-format
 g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 wine wine64
-xvfb xdotool imagemagick twm xfonts-base"
+xvfb xdotool imagemagick twm xfonts-base nsis osslsigncode openssl"
 
 missing=""
 for package in $PACKAGES "$@"; do

@@ -34,9 +34,9 @@ ENTRY_KEY = UNINSTALL_KEY + r"\Quillmesh Connector"
 UNINSTALLER = "Uninstall.exe"
 
 
-def cpack(config, into):
+def cpack(config, into, *options):
     subprocess.run(
-        [os.environ["CPACK_COMMAND"], "--config", str(config), "-B", str(into)],
+        [os.environ["CPACK_COMMAND"], "--config", str(config), "-B", str(into), *options],
         check=True,
         capture_output=True,
         timeout=300,
@@ -154,7 +154,10 @@ class SetupProgram(unittest.TestCase):
         # The manifest is stored as plain text among the resources.
         manifest = re.search(rb"<assembly.*?</assembly>", self.setup.read_bytes(), re.S).group()
         self.assertRegex(manifest, rb'<requestedExecutionLevel level="asInvoker"')
-        resources = tool("WINDRES", "-i", str(self.setup), "-O", "rc")
+        self.assert_carries_name_version_and_icon(self.setup)
+
+    def assert_carries_name_version_and_icon(self, exe):
+        resources = tool("WINDRES", "-i", str(exe), "-O", "rc")
         self.assertTrue('VALUE "ProductName", "Quillmesh Connector"' in resources)
         self.assertTrue(f'VALUE "ProductVersion", "{VERSION}"' in resources)
         self.assertTrue("RT_GROUP_ICON" in resources)
@@ -164,6 +167,7 @@ class SetupProgram(unittest.TestCase):
         result = install(self.setup, folder)
         self.assertEqual(result.status, 0, result.stdout + result.stderr)
         self.assertEqual(files_in(folder), self.layout)
+        self.assert_carries_name_version_and_icon(folder / UNINSTALLER)
         launched = run(folder / LAUNCHER_NAME, cwd=fresh_folder("setup elsewhere"))
         self.assertEqual(launched.status, 0, launched.stderr)
         assert_started_in(self, launched.report(), folder)
@@ -215,14 +219,36 @@ class SetupProgram(unittest.TestCase):
                 self.assertFalse(DEFAULT_FOLDER().exists())
 
     def test_install_over_an_install_replaces_it_in_place(self):
-        folder = fresh_folder("setup again") / "Quillmesh Connector"
-        self.assertEqual(install(self.setup, folder).status, 0)
-        launcher = folder / LAUNCHER_NAME
-        launcher.write_bytes(b"damaged")
-        self.assertEqual(install(self.setup, folder).status, 0)
-        self.assertEqual(launcher.read_bytes(), LAUNCHER_EXE.read_bytes())
-        self.assertEqual(files_in(folder), self.layout)
-        self.assertEqual(len(entries()), 1)
+        # The same package made once more as the next patch version.
+        newer = fresh_folder("packages newer")
+        cpack(
+            os.environ["CPACK_CONFIG"],
+            newer,
+            *[
+                "-G",
+                "NSIS",
+                "-D",
+                "CPACK_PACKAGE_VERSION=9.8.7",
+                "-D",
+                "CPACK_PACKAGE_FILE_NAME=newer",
+            ],
+            *["-D", "CPACK_PACKAGE_VERSION_MAJOR=9", "-D", "CPACK_PACKAGE_VERSION_MINOR=8"],
+            *["-D", "CPACK_PACKAGE_VERSION_PATCH=7"],
+        )
+        for case, second, version in (
+            ("same version", self.setup, VERSION),
+            ("newer version", newer / "newer-setup.exe", "9.8.7"),
+        ):
+            with self.subTest(case):
+                clean_slate()
+                folder = fresh_folder("setup again") / "Quillmesh Connector"
+                self.assertEqual(install(self.setup, folder).status, 0)
+                launcher = folder / LAUNCHER_NAME
+                launcher.write_bytes(b"damaged")
+                self.assertEqual(install(second, folder).status, 0)
+                self.assertEqual(launcher.read_bytes(), LAUNCHER_EXE.read_bytes())
+                self.assertEqual(files_in(folder), self.layout)
+                self.assertEqual([e["DisplayVersion"] for e in entries().values()], [version])
 
     def test_silent_uninstall_leaves_nothing_of_ours(self):
         folder = fresh_folder("setup remove") / "Quillmesh Connector"
@@ -239,6 +265,71 @@ class SetupProgram(unittest.TestCase):
         (folder / "my notes.txt").write_text("mine")
         uninstall(folder)
         self.assertEqual(files_in(folder), ["my notes.txt"])
+
+
+def verify(exe, cert):
+    """osslsigncode's verdict on an exe's signature, against our certificate."""
+    return subprocess.run(
+        ["osslsigncode", "verify", "-CAfile", str(cert), "-in", str(exe)],
+        capture_output=True,
+        text=True,
+    )
+
+
+class Signing(unittest.TestCase):
+    """A build configured with a (throwaway) certificate signs the launcher,
+    the setup program and its uninstaller."""
+
+    @classmethod
+    def setUpClass(cls):
+        work = fresh_folder("signed")
+        cls.cert, key = work / "cert.pem", work / "key.pem"
+        subprocess.run(
+            ["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "30"]
+            + ["-subj", "/CN=Quillmesh Test Signing", "-addext", "extendedKeyUsage=codeSigning"]
+            + ["-keyout", str(key), "-out", str(cls.cert)],
+            check=True,
+            capture_output=True,
+        )
+        build = work / "build"
+        for command in (
+            ["cmake", "-S", os.environ["PROJECT_SOURCE_DIR"], "-B", str(build)]
+            + ["-DCMAKE_TOOLCHAIN_FILE=" + os.environ["TOOLCHAIN_FILE"], "-DBUILD_TESTING=OFF"]
+            + [f"-DQUILLMESH_SIGN_CERT={cls.cert}", f"-DQUILLMESH_SIGN_KEY={key}"],
+            ["cmake", "--build", str(build), "--parallel", "2"],
+        ):
+            subprocess.run(command, check=True, capture_output=True, timeout=600)
+        cpack(build / "CPackConfig.cmake", work / "packages")
+        cls.launcher = build / "launcher" / LAUNCHER_NAME
+        cls.setup = work / "packages" / f"{PACKAGE}-setup.exe"
+        cls.zip = work / "packages" / f"{PACKAGE}.zip"
+
+    def assert_signed(self, exe):
+        verdict = verify(exe, self.cert)
+        self.assertEqual(verdict.returncode, 0, verdict.stdout + verdict.stderr)
+        self.assertRegex(verdict.stdout, r"digest algorithm\s*:\s*SHA256")
+
+    def test_launcher_setup_and_uninstaller_are_signed(self):
+        self.assert_signed(self.launcher)
+        self.assert_signed(self.setup)
+        unpacked = fresh_folder("signed", "unpacked")
+        with zipfile.ZipFile(self.zip) as archive:
+            archive.extractall(unpacked)
+        self.assert_signed(unpacked / PACKAGE / LAUNCHER_NAME)
+        folder = fresh_folder("signed", "installed") / "Quillmesh Connector"
+        self.assertEqual(install(self.setup, folder).status, 0)
+        try:
+            self.assert_signed(folder / LAUNCHER_NAME)
+            self.assert_signed(folder / UNINSTALLER)
+            # Signed, the launcher still runs.
+            launched = run(folder / LAUNCHER_NAME)
+            self.assertEqual(launched.status, 0, launched.stderr)
+            assert_started_in(self, launched.report(), folder)
+        finally:
+            uninstall(folder)
+
+    def test_without_a_certificate_nothing_is_signed(self):
+        self.assertNotEqual(verify(LAUNCHER_EXE, self.cert).returncode, 0)
 
 
 if __name__ == "__main__":
