@@ -4,13 +4,9 @@
 set -eu
 cd "$(dirname "$0")/.."
 
-tools/install-deps.sh
-cmake --preset mingw
-cmake --build --preset mingw
-
 demo="$PWD/build/mingw/demo/Quillmesh Connector"
-rm -rf "$demo"
-cmake --install build/mingw --prefix "$demo"
+echo "Building and laying out a demo install folder in $demo ..."
+tools/lay-out.sh "$demo"
 
 prefix="$PWD/build/mingw/demo/wine-prefix"
 echo "Preparing a private Wine prefix in $prefix ..."

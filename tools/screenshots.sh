@@ -5,12 +5,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 
-tools/install-deps.sh
-cmake --preset mingw >/dev/null
-cmake --build --preset mingw >/dev/null
-
 work="$PWD/build/mingw/screenshots"
 install="$work/Quillmesh Connector"
-rm -rf "$install"
-cmake --install build/mingw --prefix "$install" >/dev/null
+tools/lay-out.sh "$install"
 python3 tools/screenshots.py "$install" docs/screenshots "$work"
