@@ -25,6 +25,7 @@ STANDIN_EXE = pathlib.Path(os.environ["STANDIN_EXE"])
 WINE_LOADER = wine.LOADER
 PREFIX = pathlib.Path(os.environ["TEST_WINE_PREFIX"])
 WORK = pathlib.Path(os.environ["TEST_WORK_DIR"])
+WORK.mkdir(parents=True, exist_ok=True)
 
 LAUNCHER_NAME = "Quillmesh Connector.exe"
 SCRIPT_NAME = "quillmesh-connector.py"
