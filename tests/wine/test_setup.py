@@ -104,9 +104,9 @@ def entries():
     return {k: v for k, v in keys.items() if v.get("DisplayName") == "Quillmesh Connector"}
 
 
-def shortcut_target_and_folder(path):
+def shortcut_target_folder_and_icon(path):
     """Reads a Shell Link (.lnk): the target's local path from its link info,
-    and the working directory from its string data."""
+    the working directory and the icon's file from its string data."""
     data = path.read_bytes()
     flags = struct.unpack_from("<I", data, 0x14)[0]
     position = 0x4C
@@ -116,12 +116,18 @@ def shortcut_target_and_folder(path):
     target = data[position + base : data.index(b"\0", position + base)].decode("latin-1")
     position += size
     strings = {}
-    for bit, name in ((0x04, "name"), (0x08, "relative"), (0x10, "folder"), (0x20, "args")):
+    for bit, name in (
+        (0x04, "name"),
+        (0x08, "relative"),
+        (0x10, "folder"),
+        (0x20, "args"),
+        (0x40, "icon"),
+    ):
         if flags & bit:
             count = struct.unpack_from("<H", data, position)[0]
             strings[name] = data[position + 2 : position + 2 + 2 * count].decode("utf-16-le")
             position += 2 + 2 * count
-    return target, strings.get("folder", "").rstrip("\0")
+    return target, strings.get("folder", "").rstrip("\0"), strings.get("icon", "").rstrip("\0")
 
 
 def files_in(folder):
@@ -180,7 +186,9 @@ class SetupProgram(unittest.TestCase):
         self.assertEqual(files_in(folder), self.layout)
         windows_folder = "C:\\" + str(folder.relative_to(PREFIX / "drive_c")).replace("/", "\\")
         launcher = f"{windows_folder}\\{LAUNCHER_NAME}"
-        self.assertEqual(shortcut_target_and_folder(SHORTCUT()), (launcher, windows_folder))
+        self.assertEqual(
+            shortcut_target_folder_and_icon(SHORTCUT()), (launcher, windows_folder, launcher)
+        )
         uninstaller = f'"{windows_folder}\\{UNINSTALLER}"'
         self.assertEqual(
             entries(),
