@@ -18,7 +18,6 @@ as py\\python.exe and Run Connector.bat)
 """
 
 import json
-import os
 import pathlib
 import statistics
 import subprocess

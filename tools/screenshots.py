@@ -7,7 +7,6 @@ usage: screenshots.py INSTALL_FOLDER OUTPUT_FOLDER WORK_FOLDER
 
 import pathlib
 import shutil
-import subprocess
 import sys
 import time
 
@@ -19,22 +18,15 @@ TITLE = "Quillmesh Connector"
 def picture_window(display, prefix, launcher, picture, env, settle, key):
     """Double-clicks the launcher, pictures its window once it has settled,
     then lets it end (pressing `key` in it, if given)."""
-    start = subprocess.Popen(
-        [wine.LOADER, "start", "/wait", "/unix", str(launcher)],
-        env=wine.environment(prefix, {**display.environment(), **env}),
-        stdin=subprocess.DEVNULL,
-        stdout=subprocess.DEVNULL,
-        stderr=subprocess.DEVNULL,
-    )
-    deadline = time.monotonic() + 60
-    while not display.windows(TITLE):
-        if time.monotonic() > deadline:
-            raise SystemExit(f"no window titled {TITLE} appeared for {launcher}")
-        time.sleep(0.2)
+    # Its own streams go to the work folder, beside the prefix.
+    start = display.double_click(prefix, launcher, prefix.parent / f"{picture.stem}.out", env)
+    window = display.window_of(start, TITLE, 60)
+    if window is None:
+        raise SystemExit(f"no window titled {TITLE} appeared for {launcher}")
     time.sleep(settle)
     display.picture(picture)
     if key:
-        display.press(display.windows(TITLE)[0], key)
+        display.press(window, key)
     start.wait(timeout=60)
     print(f"{picture}: exit status {start.returncode}")
 
@@ -47,8 +39,7 @@ def main(install_folder, output, work):
     try:
         wine.start(prefix, display)
         # Where the setup program puts it, so the paths on screen are a user's.
-        users = [u for u in (prefix / "drive_c" / "users").iterdir() if u.name != "Public"]
-        install = users[0] / "AppData" / "Local" / "Programs" / "Quillmesh Connector"
+        install = wine.user_folder(prefix) / "AppData/Local/Programs/Quillmesh Connector"
         shutil.copytree(install_folder, install)
         broken = install.with_name("Quillmesh Connector (no py)")
         shutil.copytree(install, broken)

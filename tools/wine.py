@@ -22,6 +22,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 
 
 def _program(debian_path, *names):
@@ -71,6 +72,12 @@ def start(prefix, display=None):
         )
         subprocess.run([SERVER, "-p"], check=True, **detached)
         subprocess.run([LOADER, "wineboot", "-i"], check=True, **detached)
+
+
+def user_folder(prefix):
+    """The prefix's own user's folder (C:\\users\\<name>), as a Unix path."""
+    users = pathlib.Path(prefix) / "drive_c" / "users"
+    return next(u for u in sorted(users.iterdir()) if u.name != "Public" and u.is_dir())
 
 
 def stop(prefix):
@@ -135,6 +142,31 @@ class VirtualDisplay:
             text=True,
             timeout=60,
         )
+
+    def double_click(self, prefix, program, output, env=None):
+        """Starts a program as the desktop shell does (`start /wait /unix`),
+        which opens a console window for a console program; returns the
+        running `start`, whose status will be the program's. Its own streams
+        go to the file `output`."""
+        with open(output, "wb") as out:
+            return subprocess.Popen(
+                [LOADER, "start", "/wait", "/unix", str(program)],
+                env=environment(prefix, {**self.environment(), **(env or {})}),
+                stdin=subprocess.DEVNULL,
+                stdout=out,
+                stderr=out,
+            )
+
+    def window_of(self, process, title, timeout):
+        """The id of the window with exactly this title once it shows, or
+        None when `process` ends or `timeout` seconds pass first."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline and process.poll() is None:
+            windows = self.windows(title)
+            if windows:
+                return windows[0]
+            time.sleep(0.2)
+        return None
 
     def windows(self, title):
         """The ids of the windows with exactly this title."""

@@ -5,6 +5,7 @@ CTest passes the locations through the environment:
   STANDIN_EXE       the stand-in interpreter, copied in as py\\python.exe
   TEST_WINE_PREFIX  the private prefix made by the wine-prefix fixture
   TEST_WORK_DIR     where this test module lays out its folders
+and, to modules that make packages, CPACK_COMMAND and CPACK_CONFIG.
 """
 
 import os
@@ -36,6 +37,18 @@ BANNER = b"Quillmesh Connector starting...\r\n\r\n"
 FOLDER_FAILURE = b"Could not locate this program's folder.\r\n"
 PATH_FAILURE = b"Unexpected install path.\r\n"
 TITLE = "Quillmesh Connector"
+
+
+def cpack(into, *options, config=None):
+    """Makes the packages into `into`: this build's, or those of the build
+    whose CPack configuration is `config`."""
+    config = config or os.environ["CPACK_CONFIG"]
+    subprocess.run(
+        [os.environ["CPACK_COMMAND"], "--config", str(config), "-B", str(into), *options],
+        check=True,
+        capture_output=True,
+        timeout=300,
+    )
 
 
 def start_failure(error):
@@ -200,7 +213,6 @@ class Terminal:
             "exec sleep 600\n"
         )
         self.tmux = ["tmux", "-S", str(self.folder / "tmux.sock"), "-f", "/dev/null"]
-        self.started = time.monotonic()
         subprocess.run(
             [*self.tmux, "new-session", "-d", "-x", "160", "-y", "50", "sh", str(script)],
             check=True,

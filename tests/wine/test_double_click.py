@@ -6,7 +6,6 @@ launcher's exit status.
 This module boots a prefix of its own: a prefix booted without a display, as
 the shared one is, can never open a window."""
 
-import subprocess
 import time
 import unittest
 
@@ -29,25 +28,13 @@ def tearDownModule():
 
 def double_click(launcher, env=None):
     """Starts the launcher as the shell would; returns the running `start`."""
-    with open(WORK / f"double-click-{time.monotonic_ns()}.out", "wb") as out:
-        return subprocess.Popen(
-            [wine.LOADER, "start", "/wait", "/unix", str(launcher)],
-            env=wine.environment(PREFIX, {**display.environment(), **(env or {})}),
-            stdin=subprocess.DEVNULL,
-            stdout=out,
-            stderr=out,
-        )
+    output = WORK / f"double-click-{time.monotonic_ns()}.out"
+    return display.double_click(PREFIX, launcher, output, env)
 
 
-def window_of(process, timeout=TIMEOUT):
+def window_of(start):
     """The console window titled as the launcher sets it, once it shows."""
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline and process.poll() is None:
-        windows = display.windows(TITLE)
-        if windows:
-            return windows[0]
-        time.sleep(0.2)
-    return None
+    return display.window_of(start, TITLE, TIMEOUT)
 
 
 class DoubleClick(unittest.TestCase):

@@ -3,7 +3,6 @@ the fallback batch file, and folder names beyond the legacy code page."""
 
 import os
 import shutil
-import subprocess
 import unittest
 import zipfile
 
@@ -12,6 +11,7 @@ from harness import (
     LAUNCHER_NAME,
     WORK,
     assert_started_in,
+    cpack,
     fresh_folder,
     install_folder,
     parse_report,
@@ -19,8 +19,6 @@ from harness import (
     windows_path,
 )
 
-CPACK = os.environ["CPACK_COMMAND"]
-CPACK_CONFIG = os.environ["CPACK_CONFIG"]
 VERSION = os.environ["PROJECT_VERSION"]
 # This build ships the stand-in, so its packages are named as a demo.
 ZIP_NAME = f"Quillmesh-Connector-{VERSION}-win64-demo"
@@ -30,11 +28,7 @@ class UnpackedZip(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         packages = fresh_folder("package")
-        subprocess.run(
-            [CPACK, "--config", CPACK_CONFIG, "-B", str(packages)],
-            check=True,
-            capture_output=True,
-        )
+        cpack(packages)
         archive = packages / f"{ZIP_NAME}.zip"
         cls.unpacked = fresh_folder("Fresh Folder With Spaces")
         with zipfile.ZipFile(archive) as package:

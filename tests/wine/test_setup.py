@@ -6,7 +6,6 @@ Besides the harness's settings, CTest passes CPACK_COMMAND, CPACK_CONFIG,
 PROJECT_VERSION, PROJECT_SOURCE_DIR, TOOLCHAIN_FILE, OBJDUMP and WINDRES."""
 
 import os
-import pathlib
 import re
 import shutil
 import struct
@@ -21,10 +20,12 @@ from harness import (
     PREFIX,
     WORK,
     assert_started_in,
+    cpack,
     fresh_folder,
     run,
     run_commands,
     windows_path,
+    wine,
 )
 
 VERSION = os.environ["PROJECT_VERSION"]
@@ -34,29 +35,15 @@ ENTRY_KEY = UNINSTALL_KEY + r"\Quillmesh Connector"
 UNINSTALLER = "Uninstall.exe"
 
 
-def cpack(config, into, *options):
-    subprocess.run(
-        [os.environ["CPACK_COMMAND"], "--config", str(config), "-B", str(into), *options],
-        check=True,
-        capture_output=True,
-        timeout=300,
-    )
-
-
 def tool(name, *args):
     return subprocess.run(
         [os.environ[name], *args], capture_output=True, text=True, check=True
     ).stdout
 
 
-def user_folder():
-    users = [u for u in (PREFIX / "drive_c" / "users").iterdir() if u.name != "Public"]
-    return users[0]
-
-
-DEFAULT_FOLDER = lambda: user_folder() / "AppData" / "Local" / "Programs" / "Quillmesh Connector"
+DEFAULT_FOLDER = lambda: wine.user_folder(PREFIX) / "AppData/Local/Programs/Quillmesh Connector"
 SHORTCUT = lambda: (
-    user_folder()
+    wine.user_folder(PREFIX)
     / "AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
     / "Quillmesh Connector.lnk"
 )
@@ -145,7 +132,7 @@ class SetupProgram(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         packages = fresh_folder("packages")
-        cpack(os.environ["CPACK_CONFIG"], packages)
+        cpack(packages)
         cls.setup = packages / f"{PACKAGE}-setup.exe"
         # The zip holds exactly the install folder that cmake --install lays out.
         with zipfile.ZipFile(packages / f"{PACKAGE}.zip") as archive:
@@ -230,7 +217,6 @@ class SetupProgram(unittest.TestCase):
         # The same package made once more as the next patch version.
         newer = fresh_folder("packages newer")
         cpack(
-            os.environ["CPACK_CONFIG"],
             newer,
             *[
                 "-G",
@@ -307,7 +293,7 @@ class Signing(unittest.TestCase):
             ["cmake", "--build", str(build), "--parallel", "2"],
         ):
             subprocess.run(command, check=True, capture_output=True, timeout=600)
-        cpack(build / "CPackConfig.cmake", work / "packages")
+        cpack(work / "packages", config=build / "CPackConfig.cmake")
         cls.launcher = build / "launcher" / LAUNCHER_NAME
         cls.setup = work / "packages" / f"{PACKAGE}-setup.exe"
         cls.zip = work / "packages" / f"{PACKAGE}.zip"
